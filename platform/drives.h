@@ -1,0 +1,55 @@
+#pragma once
+// Drives, images and volume locations as the rest of the program sees them. The layer reads
+// sys/, proc/ and dev/ below a root folder ("/" by default; tests give a fake tree).
+
+#include "platform/source.h"
+
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+#include <memory>
+
+// Root folder under which sys/, proc/ and dev/ are read.
+void platform_set_root(const QString &root);
+QString platform_root();
+
+// Disk image files (from the command line or opened in the window); each is a drive of its own,
+// numbered after the real drives. Returns 0, or -1 when the file cannot be read.
+int platform_add_image(const QString &path);
+QStringList platform_images();
+void platform_clear_images();
+
+// Drive nodes in drive-number order: real whole-disk block devices, then images; at most 10.
+QStringList platform_drive_nodes();
+
+// What a drive node reports about itself.
+struct drive_probe_s {
+    bool present = false;          // opened and has a medium of non-zero size
+    bool read_only = false;        // BLKROGET, or an image file we may not write
+    bool removable = false;        // sysfs removable flag
+    uint32_t logical_sector_size = 512;
+    uint64_t size_bytes = 0;
+    uint32_t heads = 255;          // HDIO_GETGEO when it answers
+    uint32_t sectors_per_track = 63;
+};
+// Probes an open drive (fd of a block device or an image file). 0, or -1 when it cannot be told.
+int platform_probe_fd(int fd, drive_probe_s &out);
+// Opens node read-only and probes it.
+int platform_probe_drive(const QString &node, drive_probe_s &out);
+
+// Where a volume lives: the drive that holds it and its byte range there.
+struct volume_location_s {
+    QString drive_node;        // whole drive or image file
+    QString volume_node;       // partition node ("/dev/sdb1"), or the drive node for an image
+    int drive_number = -1;     // index in platform_drive_nodes()
+    int partition_number = 0;  // 0 for a whole-drive volume
+    uint64_t offset = 0;       // byte offset on the drive
+    uint64_t length = 0;       // bytes
+};
+// Resolves a volume name (as discovery lists it), a device node or an image file.
+int platform_locate_volume(const QString &volume_name, volume_location_s &out);
+
+// A read-only handle confined to the volume's byte range; null when it cannot be opened.
+std::unique_ptr<source_c> platform_open_volume(const QString &volume_name);
+// A read-only handle on a whole drive by node.
+std::unique_ptr<source_c> platform_open_drive(const QString &node);
