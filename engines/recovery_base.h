@@ -3,6 +3,7 @@
 // and the command line. Each engine runs its scan in its own thread (run()).
 
 #include "disk/volume_item.h"
+#include "engines/found_rows.h"
 
 #include <QString>
 #include <QThread>
@@ -42,6 +43,10 @@ public:
         return 0;
     }
     virtual int64_t get_found_count() { return 0; }
+
+    // Beyond the page's contract: the finished index as rows in tree order (parents before their
+    // children), for the command line and tests. Valid after run() returned, until reset().
+    virtual QList<found_row_s> found_rows() { return {}; }
 };
 
 // The inert engine: the results page polls it before the first scan.
