@@ -74,12 +74,6 @@ QString partition_repair_c::last_repair_message() const
     return repair_message_;
 }
 
-void partition_repair_c::set_backup_folder(const QString &folder)
-{
-    QMutexLocker locker(&lock_);
-    backup_folder_ = folder;
-}
-
 void partition_repair_c::clear_partitions()
 {
     QMutexLocker locker(&lock_);
@@ -148,11 +142,7 @@ int partition_repair_c::repair_partition_table()
     if (build_mbr(sector, found, heads, spt) != mbr_ok)
         return finish(refuse(message, QStringLiteral("a found partition starts or ends beyond what an MBR can hold (2 TiB)")));
 
-    QString folder;
-    {
-        QMutexLocker locker(&lock_);
-        folder = backup_folder_.isEmpty() ? platform_config_dir() : backup_folder_;
-    }
+    const QString folder = platform_config_dir();
     if (save_mbr_backup(folder, target.device_path, old_sector, &backup) != 0)
         return finish(refuse(message, QStringLiteral("cannot save a backup of sector 0 in %1").arg(folder)));
     qCInfo(lc_partition, "old sector 0 of %s saved to %s", qUtf8Printable(target.device_path),

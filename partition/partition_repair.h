@@ -68,8 +68,6 @@ public:
     // Why the last repair failed, or a note on a repair that succeeded (the kernel kept the old
     // table because a partition is in use); empty when there is nothing to say.
     QString last_repair_message() const;
-    // Folder for backups; the config folder unless set (tests).
-    void set_backup_folder(const QString &folder);
 
 signals:
     // A partition was appended to the list (emitted on the worker thread).
@@ -87,7 +85,6 @@ private:
     drive_item_s drive_;
     QString backup_path_;
     QString repair_message_;
-    QString backup_folder_;
     std::atomic<double> progress_{0.0};
     std::atomic<bool> stop_{false};
     std::atomic<int> result_{search_none};
