@@ -74,10 +74,19 @@ private slots:
 
 void test_boot_program::boots_data()
 {
-    QTest::addColumn<bool>("wipe_partition_boot");
+    // Bytes changed on the image after the repair: (offset, bytes).
+    using patch_list = QList<QPair<qint64, QByteArray>>;
+    QTest::addColumn<patch_list>("patches");
     QTest::addColumn<QByteArray>("expected");
-    QTest::newRow("starts the partition's boot program") << false << QByteArray("VORN-VBR-OK");
-    QTest::newRow("empty partition") << true << QByteArray("Missing operating system");
+    const qint64 entry1 = 446, entry2 = 462;
+    QTest::newRow("starts the partition's boot program") << patch_list{} << QByteArray("VORN-VBR-OK");
+    QTest::newRow("empty partition")
+        << patch_list{{qint64(part_start) * 512, QByteArray(512, '\0')}} << QByteArray("Missing operating system");
+    QTest::newRow("two active entries") << patch_list{{entry2, QByteArray("\x80", 1)}} << QByteArray("Invalid partition table");
+    // Both the LBA and the CHS address point far beyond the 48 MiB disk, so every read fails.
+    QTest::newRow("unreadable boot sector")
+        << patch_list{{entry1 + 1, QByteArray("\xfe\xff\xff", 3)}, {entry1 + 8, QByteArray("\x00\x00\x00\x70", 4)}}
+        << QByteArray("Error loading operating system");
 }
 
 void test_boot_program::boots()
@@ -86,7 +95,8 @@ void test_boot_program::boots()
         QSKIP("qemu-system-x86_64 is not installed");
     VORN_REQUIRE_TOOL("sfdisk");
     VORN_REQUIRE_TOOL("mkfs.fat");
-    QFETCH(bool, wipe_partition_boot);
+    using patch_list = QList<QPair<qint64, QByteArray>>;
+    QFETCH(patch_list, patches);
     QFETCH(QByteArray, expected);
 
     QTemporaryDir dir;
@@ -104,8 +114,8 @@ void test_boot_program::boots()
     QVERIFY(worker.wait(60000));
     QCOMPARE(worker.partition_count(), 1);
     QCOMPARE(worker.repair_partition_table(), 0);
-    if (wipe_partition_boot)
-        QVERIFY(write_at(image, part_start * 512, QByteArray(512, '\0')));
+    for (const auto &patch : patches)
+        QVERIFY(write_at(image, patch.first, patch.second));
 
     const QByteArray text = boot(image, dir.filePath(QStringLiteral("serial.txt")), expected);
     QVERIFY2(text.contains(expected), text.constData());
