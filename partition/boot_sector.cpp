@@ -28,7 +28,12 @@ bool is_fat32_boot_sector(const uint8_t *sector)
 {
     if (!has_signature(sector) || !has_signature(sector + partition_sector_size))
         return false;
-    return std::memcmp(sector + 3, "MSWIN", 5) == 0 || std::memcmp(sector + 3, "MSDOS", 5) == 0;
+    if (std::memcmp(sector + 3, "MSWIN", 5) == 0 || std::memcmp(sector + 3, "MSDOS", 5) == 0)
+        return true;
+    // dosfstools (mkfs.fat, older mkdosfs) writes its own OEM name; such a sector counts when it
+    // also declares itself FAT32, so partitions formatted on Linux are found too.
+    const bool linux_oem = std::memcmp(sector + 3, "mkfs.fat", 8) == 0 || std::memcmp(sector + 3, "mkdosfs", 7) == 0;
+    return linux_oem && std::memcmp(sector + 82, "FAT32   ", 8) == 0;
 }
 
 uint64_t ntfs_partition_sectors(const uint8_t *sector)

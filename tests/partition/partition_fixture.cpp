@@ -54,6 +54,7 @@ QByteArray fake_fat_boot(const char *oem, uint32_t total_sectors)
     QByteArray s = signed_sector();
     std::memcpy(s.data() + 3, oem, 8);
     put_le(s, 0x20, total_sectors, 4);
+    std::memcpy(s.data() + 82, "FAT32   ", 8);
     return s + signed_sector();
 }
 
@@ -120,11 +121,6 @@ QString build_disk_image(const QString &folder, const QString &name, qint64 size
             if (!run(QStringLiteral("mkfs.fat"), {QStringLiteral("-F"), QStringLiteral("32"), QStringLiteral("-s"),
                                                   QStringLiteral("1"), QStringLiteral("-h"), QString::number(p.start), part}, error))
                 return {};
-            // The boot sector and its backup copy at sector 6.
-            if (!write_at(part, 3, "MSWIN4.1") || !write_at(part, 6 * 512 + 3, "MSWIN4.1")) {
-                *error = QStringLiteral("cannot set the OEM name");
-                return {};
-            }
         }
         if (!run(QStringLiteral("dd"), {QStringLiteral("if=") + part, QStringLiteral("of=") + image, QStringLiteral("bs=1M"),
                                         QStringLiteral("seek=%1").arg(p.start * 512), QStringLiteral("oflag=seek_bytes"),

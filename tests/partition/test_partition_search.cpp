@@ -56,8 +56,14 @@ void test_partition_search::walk_data()
     QTest::newRow("FAT16 with MSDOS5.0 is reported as FAT32")
         << quint64(8 * MiB) << QList<placed_s>{{63, fake_fat_boot("MSDOS5.0", 5000)}} << QStringLiteral("FAT32/12:63-5062");
     QTest::newRow("only five OEM characters are compared")
-        << quint64(8 * MiB) << QList<placed_s>{{1, fake_fat_boot("mkfs.fat", 100)}, {300, fake_fat_boot("MSWINxyz", 100)}}
+        << quint64(8 * MiB) << QList<placed_s>{{1, fake_fat_boot("FreeDOS ", 100)}, {300, fake_fat_boot("MSWINxyz", 100)}}
         << QStringLiteral("FAT32/12:300-399");
+    QTest::newRow("dosfstools OEM name counts when the sector says FAT32")
+        << quint64(8 * MiB) << QList<placed_s>{{1, fake_fat_boot("mkfs.fat", 100)}, {300, fake_fat_boot("mkdosfs ", 100)}}
+        << QStringLiteral("FAT32/12:1-100 FAT32/12:300-399");
+    QTest::newRow("dosfstools OEM name of a FAT16 sector does not count")
+        << quint64(8 * MiB) << QList<placed_s>{{1, fake_fat_boot("mkfs.fat", 100).replace(82, 8, "FAT16   ")}}
+        << QString();
     QTest::newRow("two partitions in one window, a look-alike inside the first skipped")
         << quint64(8 * MiB)
         << QList<placed_s>{{10, fake_fat_boot("MSWIN4.1", 20)}, {15, fake_ntfs_boot(9)}, {40, fake_ntfs_boot(99)}}
