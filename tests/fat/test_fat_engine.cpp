@@ -6,6 +6,7 @@
 #include "tests/fat/fat_fixture.h"
 #include "tests/support/test_tools.h"
 
+#include <QFileInfo>
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -36,6 +37,40 @@ QMap<QString, const found_row_s *> rows_by_path(const QList<found_row_s> &rows)
     for (const found_row_s &r : rows)
         m.insert(r.path, &r);
     return m;
+}
+
+// Every deleted file The Sleuth Kit lists has its first cluster in our index as a deleted file,
+// and what icat writes for it is what recover_file writes.
+void compare_with_sleuthkit(const QString &img, fat_recovery_c &engine)
+{
+    if (!test_have_tool(QStringLiteral("fls")))
+        return;
+    QByteArray listing;
+    QCOMPARE(test_run_tool(QStringLiteral("fls"), {"-rdp", img}, &listing), 0);
+    const fat_geometry_s g = fat_geometry(test_read_file(img));
+    const QRegularExpression line(QStringLiteral("^r/r \\* (\\d+):\\t(.*)$"), QRegularExpression::MultilineOption);
+    int compared = 0;
+    for (auto it = line.globalMatch(QString::fromUtf8(listing)); it.hasNext();) {
+        const auto m = it.next();
+        QByteArray stat;
+        QCOMPARE(test_run_tool(QStringLiteral("istat"), {img, m.captured(1)}, &stat), 0);
+        const auto sectors = QRegularExpression(QStringLiteral("Sectors:\\s+(\\d+)")).match(QString::fromUtf8(stat));
+        if (QString::fromUtf8(stat).contains(QStringLiteral("\nSize: 0\n")) || !sectors.hasMatch())
+            continue; // an empty file has no cluster; we do not index it
+        const uint32_t cluster = static_cast<uint32_t>(
+            (sectors.captured(1).toLongLong() * 512 - g.data_offset) / g.cluster_bytes + 2);
+        const auto found = engine.index().constFind(cluster);
+        QVERIFY2(found != engine.index().constEnd(), qPrintable(m.captured(2)));
+        QVERIFY2(found->attributes & fat_attr_deleted, qPrintable(m.captured(2)));
+        QVERIFY(!(found->attributes & fat_attr_directory));
+        QByteArray theirs;
+        QCOMPARE(test_run_tool(QStringLiteral("icat"), {img, m.captured(1)}, &theirs), 0);
+        const QString out = QFileInfo(img).path() + "/ours.bin";
+        QCOMPARE(engine.recover_file(cluster, out), 0);
+        QCOMPARE(test_read_file(out), theirs);
+        ++compared;
+    }
+    QCOMPARE(compared, 4);
 }
 
 } // namespace
@@ -110,6 +145,7 @@ private Q_SLOTS:
             QCOMPARE(engine.recover_file(row->id, out), 0);
             QCOMPARE(test_read_file(out), bytes);
         }
+        compare_with_sleuthkit(img, engine);
         QString live;
         QCOMPARE(engine.get_file_path(by_path.value("/#ne/#eper/#.BIN")->id, live), 0);
         QCOMPARE(live, QStringLiteral("/media/test/#ne/#eper/#.BIN"));
