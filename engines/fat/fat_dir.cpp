@@ -24,9 +24,7 @@ int dir_rewind(fat_dir_s &dir)
     dir.index = 0;
     dir.lfn_start = 0xFFFF;
     dir.pending = fr_ok;
-    dir.clusters_walked = 0;
-    dir.loop_mark = 0;
-    dir.loop_power = 1;
+    dir.chain.clear();
     uint32_t clst = dir.start_cluster;
     if (clst == 1 || clst >= vol.fat_entries)
         return dir_end(dir, fr_int_err);
@@ -44,13 +42,14 @@ int dir_rewind(fat_dir_s &dir)
         dir.cluster = clst;
         dir.sector = fat_cluster_sector(vol, clst);
     }
-    dir.loop_mark = dir.cluster;
+    if (dir.cluster)
+        dir.chain.push_back(dir.cluster);
     return fr_ok;
 }
 
-// To the next 32-byte slot, following the cluster chain. A chain that runs into a loop ends the
-// directory like a broken one (Brent's check: the chain is compared with a mark that moves to
-// the current cluster after 1, 2, 4, ... steps).
+// To the next 32-byte slot, following the cluster chain. A chain that comes back to a cluster
+// it has visited ends the directory like a broken one. At most 65535 slots make a directory, so
+// the chain stays short enough to search.
 int dir_next(fat_dir_s &dir)
 {
     fat_volume_s &vol = *dir.vol;
@@ -70,13 +69,9 @@ int dir_next(fat_dir_s &dir)
                 return fr_int_err; // a deleted directory ends after its first cluster
             if (next >= vol.fat_entries)
                 return fr_no_file;
-            if (next == dir.loop_mark)
+            if (std::find(dir.chain.begin(), dir.chain.end(), next) != dir.chain.end())
                 return fr_int_err;
-            if (++dir.clusters_walked == dir.loop_power) {
-                dir.loop_mark = next;
-                dir.loop_power *= 2;
-                dir.clusters_walked = 0;
-            }
+            dir.chain.push_back(next);
             dir.cluster = next;
             dir.sector = fat_cluster_sector(vol, next);
         }

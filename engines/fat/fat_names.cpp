@@ -119,15 +119,17 @@ bool fat_take_lfn_piece(char16_t *buf, const uint8_t *entry)
     for (int offset : offsets) {
         const char16_t uc = fat_le16(entry + offset);
         if (wc) {
-            if (i >= fat_lfn_units - 1)
+            if (i >= fat_lfn_units)
                 return false;
-            buf[i++] = wc = uc;
+            buf[i++] = wc = uc; // the terminating 0 is stored too
         } else if (uc != 0xFFFF) {
             return false;
         }
     }
-    if (entry[0] & 0x40) {
-        if (i >= fat_lfn_units - 1)
+    // The last piece of a name that fills it to the end carries no 0 of its own. A name of 255
+    // characters still fits the 256 units with its terminator.
+    if ((entry[0] & 0x40) && wc) {
+        if (i >= fat_lfn_units)
             return false;
         buf[i] = 0;
     }

@@ -129,8 +129,13 @@ int fat_mount_if_needed(fat_volume_s &vol)
     uint8_t *buf = vol.window.data();
     uint64_t boot = 0;
     boot_kind_e kind = classify_sector(vol.drive, 0, buf);
-    if ((vol.binding.partition_number != 0 && kind == boot_fat) || kind == boot_other) {
-        boot = vol.binding.start_sector;
+    // A partition table (or another boot record) in sector 0, or a known partition number, sends
+    // us to the binding's start sector. So does a sector 0 that is unreadable or wiped while the
+    // binding knows where the volume starts: a damaged partition table must not hide it.
+    const uint64_t start = vol.binding.start_sector;
+    if ((vol.binding.partition_number != 0 && kind == boot_fat) || kind == boot_other ||
+        (start != 0 && kind != boot_fat)) {
+        boot = start;
         kind = classify_sector(vol.drive, boot, buf);
     }
     if (kind == boot_disk_error)

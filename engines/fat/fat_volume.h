@@ -7,6 +7,7 @@
 // threads at once; device access itself is serialised by the sector layer.
 
 #include <array>
+#include <vector>
 #include <cstdint>
 
 enum fat_result_e : int {
@@ -76,9 +77,7 @@ struct fat_dir_s {
     uint32_t start_cluster = 0; // 0 = FAT12/16 fixed root
     uint32_t cluster = 0;
     uint64_t sector = 0;        // 0 = end reached
-    uint32_t clusters_walked = 0; // loop check of the cluster chain
-    uint32_t loop_mark = 0;
-    uint32_t loop_power = 1;
+    std::vector<uint32_t> chain; // clusters visited, so a looping chain ends the directory
     uint16_t lfn_start = 0xFFFF; // index at which the current long name began; 0xFFFF none
     bool deleted = false;        // the current entry's first byte is 0xE5
     int pending = fr_ok;         // failure met after the last entry was delivered
