@@ -12,6 +12,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <atomic>
+#include <functional>
+
 namespace {
 
 QByteArray random_bytes(int n, quint32 seed)
@@ -71,6 +74,111 @@ void compare_with_sleuthkit(const QString &img, fat_recovery_c &engine)
         ++compared;
     }
     QCOMPARE(compared, 4);
+}
+
+QByteArray floppy_image()
+{
+    static QByteArray image;
+    if (image.isEmpty()) {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("f.img"));
+        if (fat_make_image(path, 12, 1440))
+            image = test_read_file(path);
+    }
+    return image;
+}
+
+const uint16_t day = fat_date(2020, 1, 1);
+const uint16_t early = fat_clock(10, 0, 0);
+const uint16_t late = fat_clock(11, 0, 0);
+
+QByteArray deleted_file(const char *name11, uint32_t cluster, uint16_t ctime = early, uint32_t size = 100)
+{
+    QByteArray n(name11);
+    n[0] = char(0xE5);
+    return fat_short_entry(n, 0x20, cluster, size, day, ctime);
+}
+QByteArray deleted_dir(const char *name11, uint32_t cluster, uint16_t ctime = early)
+{
+    QByteArray n(name11);
+    n[0] = char(0xE5);
+    return fat_short_entry(n, 0x10, cluster, 0, day, ctime);
+}
+QByteArray live_dir(const char *name11, uint32_t cluster) { return fat_short_entry(name11, 0x10, cluster, 0, day, early); }
+QByteArray live_file(const char *name11, uint32_t cluster) { return fat_short_entry(name11, 0x20, cluster, 10, day, early); }
+
+// A floppy image whose root holds root, and whose cluster 70 holds inner (a directory body).
+QString crafted_image(const QString &dir, const QByteArray &root, const QByteArray &inner = {})
+{
+    fat_patch_s img(floppy_image());
+    img.put(img.root_slot(0), root);
+    if (!inner.isEmpty())
+        img.put(img.cluster_offset(70), inner);
+    img.set_fat(70, 0xFFF);
+    static int n = 0;
+    const QString path = dir + QStringLiteral("/crafted%1.img").arg(++n);
+    test_write_file(path, img.bytes);
+    return path;
+}
+
+QStringList row_paths(const QList<found_row_s> &rows)
+{
+    QStringList paths;
+    for (const found_row_s &r : rows)
+        paths << r.path + (r.directory ? "/" : "");
+    return paths;
+}
+
+// Every entry whose parent is indexed is among that parent's children, once.
+void verify_linked(const QHash<uint32_t, fat_entry_s> &index)
+{
+    QVERIFY(index.contains(0));
+    for (auto it = index.constBegin(); it != index.constEnd(); ++it) {
+        if (it.key() == 0)
+            continue;
+        const auto parent = index.constFind(it->parent_cluster);
+        if (parent == index.constEnd())
+            continue;
+        QCOMPARE(parent->children.count(&it.value()), 1);
+    }
+}
+
+// Calls a function on the n-th read and serves reads from another source.
+class tripwire_source_c final : public source_c {
+public:
+    tripwire_source_c(std::unique_ptr<source_c> inner, int n, std::function<void()> trip)
+        : inner_(std::move(inner)), n_(n), trip_(std::move(trip)) {}
+    int64_t read_at(uint64_t pos, void *buf, size_t len) const override
+    {
+        if (++reads_ == n_)
+            trip_();
+        return inner_->read_at(pos, buf, len);
+    }
+    uint64_t size() const override { return inner_->size(); }
+    QString description() const override { return inner_->description(); }
+
+private:
+    std::unique_ptr<source_c> inner_;
+    int n_;
+    std::function<void()> trip_;
+    mutable std::atomic<int> reads_{0};
+};
+
+// A live directory BIG at clusters 100.. holding count deleted files.
+QString big_directory_image(const QString &dir, int count)
+{
+    fat_patch_s img(floppy_image());
+    img.put(img.root_slot(0), live_dir("BIG        ", 100));
+    const int clusters = (count + 15) / 16;
+    for (int c = 0; c < clusters; ++c)
+        img.set_fat(100 + c, c + 1 < clusters ? 100 + c + 1 : 0xFFF);
+    for (int i = 0; i < count; ++i) {
+        const QByteArray name = QByteArray::number(i).rightJustified(8, '0') + "BIN";
+        img.put(img.cluster_offset(100 + i / 16) + (i % 16) * 32, deleted_file(name.constData(), 1000 + i));
+    }
+    const QString path = dir + QStringLiteral("/big%1.img").arg(count);
+    test_write_file(path, img.bytes);
+    return path;
 }
 
 } // namespace
@@ -149,6 +257,52 @@ private Q_SLOTS:
         QString live;
         QCOMPARE(engine.get_file_path(by_path.value("/#ne/#eper/#.BIN")->id, live), 0);
         QCOMPARE(live, QStringLiteral("/media/test/#ne/#eper/#.BIN"));
+    }
+
+    // Which entry keeps a first cluster that two entries claim.
+    void duplicates_data()
+    {
+        QTest::addColumn<QByteArray>("root");
+        QTest::addColumn<QByteArray>("inner");
+        QTest::addColumn<uint>("key");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("attributes");
+        QTest::newRow("later deleted file wins")
+            << deleted_file("X1      TXT", 50, early) + deleted_file("X2      TXT", 50, late) << QByteArray()
+            << 50u << "#2.TXT" << 0x60;
+        QTest::newRow("equal times: the first stays")
+            << deleted_file("X1      TXT", 50) + deleted_file("X2      TXT", 50) << QByteArray() << 50u << "#1.TXT" << 0x60;
+        QTest::newRow("live directory takes the slot")
+            << deleted_file("X1      TXT", 50, late) + live_dir("LIVE       ", 50) << QByteArray() << 50u << "LIVE" << 0x10;
+        QTest::newRow("a deleted file does not replace a live directory")
+            << live_dir("LIVE       ", 50) + deleted_file("X1      TXT", 50, late) << QByteArray() << 50u << "LIVE" << 0x10;
+        QTest::newRow("deleted directory keeps out of a live one")
+            << live_dir("LIVE       ", 50) + deleted_dir("X1         ", 50, late) << QByteArray() << 50u << "LIVE" << 0x10;
+        QTest::newRow("later deleted directory wins over a file")
+            << deleted_file("X1      TXT", 50, early) + deleted_dir("X2         ", 50, late) << QByteArray()
+            << 50u << "#2" << 0x50;
+        QTest::newRow("live entry not replaced from inside a deleted directory")
+            << live_dir("KEEP       ", 60) + deleted_dir("X9DEL      ", 70) << live_dir("SUB        ", 60)
+            << 60u << "KEEP" << 0x10;
+        QTest::newRow("intact directory inside a deleted one is marked")
+            << deleted_dir("X9DEL      ", 70) << live_dir("INNER      ", 90) + live_file("LIVE    TXT", 91)
+            << 90u << "#NNER" << 0x50;
+    }
+    void duplicates()
+    {
+        QFETCH(QByteArray, root);
+        QFETCH(QByteArray, inner);
+        QFETCH(uint, key);
+        QFETCH(QString, name);
+        QFETCH(int, attributes);
+        fat_recovery_c engine;
+        scan(engine, fat_use_image(crafted_image(tmp.path(), root, inner)));
+        const auto it = engine.index().constFind(key);
+        QVERIFY(it != engine.index().constEnd());
+        QCOMPARE(it->name_text(), name);
+        QCOMPARE(int(it->attributes), attributes);
+        QVERIFY(!engine.index().contains(91)); // live files are never indexed
+        verify_linked(engine.index());
     }
 };
 
