@@ -304,6 +304,191 @@ private Q_SLOTS:
         QVERIFY(!engine.index().contains(91)); // live files are never indexed
         verify_linked(engine.index());
     }
+
+    // Progress before the n-th directory read is (n - 1) / 2000, 0.99 once that passes 1.0.
+    void progress_data()
+    {
+        QTest::addColumn<int>("files");
+        QTest::addColumn<qint64>("reads");
+        QTest::addColumn<double>("progress");
+        QTest::newRow("small") << 3 << qint64(6) << 5 / 2000.0;
+        QTest::newRow("1998 files: exactly 1.0") << 1998 << qint64(2001) << 1.0;
+        QTest::newRow("2100 files") << 2100 << qint64(2103) << 0.99;
+    }
+    void progress()
+    {
+        QFETCH(int, files);
+        QFETCH(qint64, reads);
+        QFETCH(double, progress);
+        fat_recovery_c engine;
+        scan(engine, fat_use_image(big_directory_image(tmp.path(), files)));
+        QCOMPARE(engine.get_scanned_count(), reads); // root entry, the files, two directory ends
+        QCOMPARE(engine.get_progress(), progress);
+        QCOMPARE(engine.get_found_count(), qint64(files + 1));
+    }
+
+    // Stopping part way keeps what was found, linked into a tree.
+    void stop_keeps_a_tree()
+    {
+        const QString img = big_directory_image(tmp.path(), 2100);
+        fat_recovery_c engine;
+        auto source = std::make_unique<tripwire_source_c>(file_source_c::open(img), 40,
+                                                          [&engine] { engine.set_stop(stop_user); });
+        scan(engine, fat_use_image(img, std::move(source)));
+        QCOMPARE(engine.get_stop(), int(stop_user));
+        QVERIFY(engine.get_found_count() > 1);
+        QVERIFY(engine.get_found_count() < 2101);
+        verify_linked(engine.index());
+        QCOMPARE(engine.found_rows().size(), engine.index().size() - 1);
+        QCOMPARE(engine.found_rows().first().path, QStringLiteral("/BIG"));
+    }
+
+    // Pausing holds the walk; stop still ends it.
+    void pause_then_stop()
+    {
+        const QString img = big_directory_image(tmp.path(), 2100);
+        fat_recovery_c engine;
+        auto source = std::make_unique<tripwire_source_c>(file_source_c::open(img), 10,
+                                                          [&engine] { engine.set_pause(1); });
+        engine.set_volume(fat_use_image(img, std::move(source)));
+        engine.start();
+        while (!engine.get_pause())
+            QThread::msleep(5);
+        const qint64 held = engine.get_scanned_count();
+        QThread::msleep(250);
+        QCOMPARE(engine.get_scanned_count(), held);
+        engine.set_stop(stop_user);
+        QVERIFY(engine.wait(10000));
+        verify_linked(engine.index());
+    }
+
+    // Damaged and hostile volumes end with what could be read.
+    void bad_volumes_data()
+    {
+        QTest::addColumn<QByteArray>("image");
+        QTest::addColumn<QStringList>("paths");
+        const QByteArray floppy = floppy_image();
+        {
+            fat_patch_s img(floppy);
+            img.put(img.root_slot(0), live_dir("LOOP       ", 40) + deleted_file("X1      TXT", 300));
+            img.put(img.cluster_offset(40), live_dir("LOOP       ", 40) + deleted_file("X2      TXT", 301));
+            img.set_fat(40, 0xFFF);
+            QTest::newRow("directory containing itself") << img.bytes << QStringList{"/#1.TXT", "/LOOP/", "/LOOP/#2.TXT"};
+        }
+        {
+            fat_patch_s img(floppy);
+            img.put(img.root_slot(0), live_dir("CHAIN      ", 40));
+            QStringList paths{"/CHAIN/"};
+            for (int i = 0; i < 17; ++i) { // 16 in cluster 40, one in 41, which leads back to 40
+                const QByteArray name = "X" + QByteArray::number(i).rightJustified(2, '0') + "     TXT";
+                img.put(img.cluster_offset(40 + i / 16) + (i % 16) * 32, deleted_file(name.constData(), 300 + i));
+                paths << QStringLiteral("/CHAIN/#%1.TXT").arg(i, 2, 10, QLatin1Char('0'));
+            }
+            img.set_fat(40, 41);
+            img.set_fat(41, 40);
+            QTest::newRow("looping directory chain") << img.bytes << paths;
+        }
+        {
+            fat_patch_s img(floppy);
+            img.put(img.root_slot(0), live_dir("FAR        ", 0xFF0) + live_dir("ONE        ", 1) +
+                                          deleted_file("X1      TXT", 0xFF5, early, 5000));
+            QTest::newRow("clusters beyond the end") << img.bytes << QStringList{"/#1.TXT", "/FAR/", "/ONE/"};
+        }
+        {
+            QByteArray img = floppy;
+            img[11] = 0;
+            img[12] = 0x10;
+            QTest::newRow("4096 bytes per sector") << img << QStringList{};
+        }
+        {
+            QByteArray img = floppy;
+            img.replace(0, 512, QByteArray(512, '\0'));
+            QTest::newRow("zeroed boot sector") << img << QStringList{};
+        }
+        {
+            fat_patch_s img(floppy);
+            img.put(img.root_slot(0), live_dir("DIR        ", 40) + deleted_file("X1      TXT", 300));
+            QTest::newRow("truncated inside the root") << img.bytes.left(int(img.root_slot(0)) + 512) << QStringList{"/#1.TXT", "/DIR/"};
+            QTest::newRow("truncated before the root") << img.bytes.left(int(img.root_slot(0))) << QStringList{};
+        }
+    }
+    void bad_volumes()
+    {
+        QFETCH(QByteArray, image);
+        QFETCH(QStringList, paths);
+        const QString path = tmp.filePath(QStringLiteral("bad.img"));
+        QVERIFY(test_write_file(path, image));
+        fat_recovery_c engine;
+        scan(engine, fat_use_image(path));
+        QCOMPARE(row_paths(engine.found_rows()), paths);
+        verify_linked(engine.index());
+    }
+
+    // recover_file: missing key, a read that fails at once, one that fails part way.
+    void recover_results_data()
+    {
+        QTest::addColumn<uint>("key");
+        QTest::addColumn<int>("result");
+        QTest::addColumn<int>("bytes"); // -1: no file created
+        QTest::newRow("not in the index") << 777u << -1 << -1;
+        QTest::newRow("first cluster beyond the end") << 0xFF5u << -1 << -1;
+        QTest::newRow("runs off the last cluster") << 2848u << int(recover_partial) << 512;
+        QTest::newRow("whole") << 300u << 0 << 100;
+    }
+    void recover_results()
+    {
+        QFETCH(uint, key);
+        QFETCH(int, result);
+        QFETCH(int, bytes);
+        fat_patch_s img(floppy_image());
+        QCOMPARE(img.g.data_offset / 512 + 2847, qint64(2880)); // cluster 2848 is the last
+        img.put(img.root_slot(0), deleted_file("X1      TXT", 0xFF5, early, 5000) +
+                                      deleted_file("X2      TXT", 2848, early, 3 * 512) +
+                                      deleted_file("X3      TXT", 300, early, 100));
+        const QString path = tmp.filePath(QStringLiteral("recover.img"));
+        QVERIFY(test_write_file(path, img.bytes));
+        fat_recovery_c engine;
+        scan(engine, fat_use_image(path));
+        const QString out = tmp.filePath(QStringLiteral("recovered-%1").arg(key));
+        QCOMPARE(engine.recover_file(key, out), result);
+        QCOMPARE(QFileInfo::exists(out) ? int(QFileInfo(out).size()) : -1, bytes);
+    }
+
+    // A volume that cannot be bound yields the root alone, also after an earlier good scan, and
+    // the earlier volume is no longer read by recover_file.
+    void binding_failure()
+    {
+        fat_recovery_c engine;
+        scan(engine, fat_use_image(crafted_image(tmp.path(), deleted_file("X1      TXT", 300))));
+        QCOMPARE(engine.get_found_count(), qint64(1));
+        volume_item_s missing;
+        missing.volume_name = tmp.filePath(QStringLiteral("no-such.img"));
+        scan(engine, missing);
+        QCOMPARE(engine.index().size(), 1);
+        QCOMPARE(engine.get_found_count(), qint64(0));
+        QVERIFY(engine.found_rows().isEmpty());
+        QCOMPARE(engine.recover_file(300, tmp.filePath(QStringLiteral("x"))), -1);
+    }
+
+    // A deleted directory lists the entries of its first cluster, the last slot included.
+    void deleted_directory_first_cluster()
+    {
+        VORN_REQUIRE_TOOL("mcopy");
+        const QString img = tmp.filePath(QStringLiteral("many.img"));
+        QVERIFY(fat_make_image(img, 12, 1440));
+        QVERIFY(fat_mtools("mmd", img, {"::/many"}));
+        QStringList args;
+        for (int i = 0; i < 30; ++i)
+            args << fat_host_file(tmp.path(), QStringLiteral("F%1.TXT").arg(i, 2, 10, QLatin1Char('0')), QByteArray(10, 'a'));
+        args << "::/many/";
+        QVERIFY(fat_mtools("mcopy", img, args));
+        QVERIFY(fat_mtools("mdeltree", img, {"::/many"}));
+        fat_recovery_c engine;
+        scan(engine, fat_use_image(img));
+        const auto root = engine.index().value(0);
+        QCOMPARE(root.children.size(), 1);
+        QCOMPARE(root.children.first()->children.size(), 14); // 16 slots less "." and ".."
+    }
 };
 
 QTEST_GUILESS_MAIN(test_fat_engine)
