@@ -7,7 +7,6 @@
 
 #include <QLinearGradient>
 #include <QPainterPath>
-#include <QRadialGradient>
 #include <cmath>
 
 namespace {
@@ -73,11 +72,6 @@ QImage top_edge()
     band.addRoundedRect(QRectF(S, 0, w - 2 * S, h + 6), 5, 5);
     p.setClipPath(band);
     p.fillRect(QRect(S, 0, w - 2 * S, h), g);
-    // a quiet wave of light in the left corner slice (not stretched)
-    QRadialGradient glow(QPointF(20, -10), 70);
-    glow.setColorAt(0, QColor(255, 255, 255, 60));
-    glow.setColorAt(1, QColor(255, 255, 255, 0));
-    p.fillRect(QRect(S, 0, 64 - S, h), glow);
     p.setClipping(false);
     p.fillRect(S, h - 1, w - 2 * S, 1, QColor(look::band_line));
     p.fillRect(S + 5, 0, w - 2 * S - 10, 1, QColor(255, 255, 255, 70));

@@ -3,7 +3,6 @@
 #include <QFontMetrics>
 #include <QLinearGradient>
 #include <QPainterPath>
-#include <cmath>
 
 QImage canvas(int w, int h)
 {
@@ -179,22 +178,14 @@ void icon_resume(QPainter &p, const QRectF &b, const QColor &c)
         const qreal y = b.top() + s * (0.38 + i * 0.14);
         p.drawLine(QPointF(b.left() + s * 0.27, y), QPointF(b.left() + s * 0.55, y));
     }
-    // circular arrow: the saved scan picks up again
-    const QRectF arc(b.left() + s * 0.45, b.top() + s * 0.5, s * 0.5, s * 0.5);
-    QColor back(255, 255, 255, 235);
+    // a play mark in a disc: the saved scan picks up again
+    const QPointF centre(b.left() + s * 0.72, b.top() + s * 0.74);
     p.setPen(Qt::NoPen);
-    p.setBrush(back);
-    p.drawEllipse(arc.adjusted(-s * 0.04, -s * 0.04, s * 0.04, s * 0.04));
-    p.setPen(QPen(c, s * 0.07, Qt::SolidLine, Qt::RoundCap));
-    p.setBrush(Qt::NoBrush);
-    p.drawArc(arc.adjusted(s * 0.07, s * 0.07, -s * 0.07, -s * 0.07), 60 * 16, 270 * 16);
-    const QPointF tip(arc.center().x() + std::cos(M_PI / 3) * s * 0.18,
-                      arc.center().y() - std::sin(M_PI / 3) * s * 0.18);
-    p.setBrush(c);
-    p.setPen(Qt::NoPen);
-    QPolygonF head;
-    head << tip + QPointF(s * 0.1, -s * 0.02) << tip + QPointF(-s * 0.04, -s * 0.1)
-         << tip + QPointF(-s * 0.02, s * 0.08);
-    p.drawPolygon(head);
+    p.setBrush(QColor(255, 255, 255));
+    p.drawEllipse(centre, s * 0.25, s * 0.25);
+    p.setBrush(QColor(48, 117, 201));
+    p.drawPolygon(QPolygonF({centre + QPointF(-s * 0.08, -s * 0.13),
+                             centre + QPointF(s * 0.14, 0),
+                             centre + QPointF(-s * 0.08, s * 0.13)}));
     p.restore();
 }
