@@ -9,8 +9,7 @@
 class drive_model_c : public QAbstractListModel {
     Q_OBJECT
 public:
-    explicit drive_model_c(const QList<drive_item_s> *list, QObject *parent = nullptr)
-        : QAbstractListModel(parent), items(list) {}
+    explicit drive_model_c(const QList<drive_item_s> *list, QObject *parent = nullptr);
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;

@@ -1,5 +1,18 @@
 #include "pages/volume_model.h"
 
+#include <mutex>
+
+volume_model_c::volume_model_c(const QList<volume_item_s> *list, QObject *parent)
+    : QAbstractListModel(parent), items(list)
+{
+    // Views and accessibility ask for a row's text; the record answers with its device.
+    static std::once_flag registered;
+    std::call_once(registered, [] {
+        QMetaType::registerConverter<volume_item_s, QString>(
+            [](const volume_item_s &item) { return item.device_name; });
+    });
+}
+
 int volume_model_c::rowCount(const QModelIndex &parent) const
 {
     if (parent.isValid() || !items)

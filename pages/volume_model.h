@@ -9,8 +9,7 @@
 class volume_model_c : public QAbstractListModel {
     Q_OBJECT
 public:
-    explicit volume_model_c(const QList<volume_item_s> *list, QObject *parent = nullptr)
-        : QAbstractListModel(parent), items(list) {}
+    explicit volume_model_c(const QList<volume_item_s> *list, QObject *parent = nullptr);
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
