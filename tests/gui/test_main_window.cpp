@@ -14,6 +14,7 @@
 #include "pages/volume_window.h"
 #include "partition/partition_window.h"
 #include "platform/drives.h"
+#include "platform/single_instance.h"
 #include "results/recovery_window.h"
 #include "tests/support/test_tools.h"
 
@@ -343,6 +344,17 @@ private Q_SLOTS:
             QSKIP("the results page is still the placeholder; no scan to start");
         QCOMPARE(s.page(), 4);
         QTRY_VERIFY_WITH_TIMEOUT(!scan_running, 20000);
+    }
+
+    // While this process holds the lock, the program started again leaves at once: status 255,
+    // no window, no message.
+    void second_start_exits_silently()
+    {
+        QCOMPARE(single_instance_acquire(QStringLiteral("VornRecovery")), 0);
+        QByteArray output;
+        QCOMPARE(test_run_tool(test_bin_dir() + QStringLiteral("/vornrecovery"), {}, &output, 20000),
+                 255);
+        QCOMPARE(output, QByteArray());
     }
 
 private:
