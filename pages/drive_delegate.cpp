@@ -22,7 +22,7 @@ void paint_title_row(QPainter *p, const QRect &row)
     p->drawLine(d2, 0, d2, row.bottom());
     p->setFont(verdana(10));
     p->setPen(Qt::black);
-    p->drawText(x0 + 60, y + 20, text_for("drive_physical_drives"));
+    draw_column_text(p, QPoint(x0 + 60, y + 20), d1 - x0 - 64, text_for("drive_physical_drives"));
     // These two column titles are fixed English words, not translation keys.
     p->drawText(x0 + int(w * 0.5 + 70), y + 20, QStringLiteral("Size"));
     p->drawText(x0 + int(w * 0.85 + 15), y + 20, QStringLiteral("Number"));
@@ -33,7 +33,7 @@ void paint_drive_row(QPainter *p, const QRect &row, const drive_item_s &drive, i
     const int w = row.width(), y = row.top(), x0 = row.left();
     p->setFont(verdana(8));
     p->setPen(Qt::black);
-    p->drawText(x0 + 60, y + 20, drive.device_path);
+    draw_column_text(p, QPoint(x0 + 60, y + 20), int(w * 0.5) - 64, drive.device_path);
     p->drawText(x0 + int(w * 0.5 + 70), y + 20, format_size(drive.size_bytes));
     p->drawText(x0 + int(w * 0.85 + 15), y + 20, QString::number(number));
 }

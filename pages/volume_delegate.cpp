@@ -23,9 +23,11 @@ void paint_title_row(QPainter *p, const QRect &row)
     p->drawLine(d2, 0, d2, row.bottom());
     p->setFont(arial(10));
     p->setPen(Qt::black);
-    p->drawText(x0 + 60, y + 20, text_for("volume_logical_drives"));
-    p->drawText(x0 + int(w * 0.32 + 165), y + 20, text_for("drive_size"));
-    p->drawText(x0 + int(w * 0.85 + 15), y + 20, text_for("partition_fs"));
+    draw_column_text(p, QPoint(x0 + 60, y + 20), d1 - x0 - 64, text_for("volume_logical_drives"));
+    const int size_x = x0 + int(w * 0.32 + 165);
+    draw_column_text(p, QPoint(size_x, y + 20), d2 - size_x - 4, text_for("drive_size"));
+    const int fs_x = x0 + int(w * 0.85 + 15);
+    draw_column_text(p, QPoint(fs_x, y + 20), row.right() - fs_x - 2, text_for("partition_fs"));
 }
 
 void paint_volume_row(QPainter *p, const QRect &row, const volume_item_s &v)
@@ -39,12 +41,12 @@ void paint_volume_row(QPainter *p, const QRect &row, const volume_item_s &v)
                   QPixmap(QStringLiteral(":/images/partition_search/drives.png")));
     p->setFont(arial(8));
     p->setPen(Qt::black);
-    p->drawText(l.name_at, l.name);
+    draw_column_text(p, l.name_at, l.divider1 - l.name_at.x() - 4, l.name);
     p->setPen(QColor(look::bar_frame));
     p->drawRect(l.bar_frame);
     p->setPen(Qt::black);
-    p->drawText(l.size_text_at, l.size_text);
-    p->drawText(l.file_system_at, v.file_system);
+    draw_column_text(p, l.size_text_at, l.divider2 - l.size_text_at.x() - 4, l.size_text);
+    draw_column_text(p, l.file_system_at, row.right() - l.file_system_at.x() - 2, v.file_system);
     if (!l.bar_fill.isEmpty()) {
         const QPixmap texture(l.red ? red
                                     : QPixmap(QStringLiteral(":/images/partition_search/green.png")));
@@ -74,7 +76,12 @@ volume_row_layout_s volume_row_layout(const QRect &row, const volume_item_s &v, 
     l.name_at = QPoint(x0 + 45, y + 20);
     const int b = int(w * 0.53 - 170);
     l.bar_frame = QRect(x0 + int(w * 0.32 + 10), y + 5, b, 20);
-    l.size_text = format_size(v.free_bytes) + text_for("recovery_free") + format_size(v.total_bytes);
+    // In a right-to-left language the second size would drift to the wrong side of its unit;
+    // a left-to-right mark keeps number and unit together.
+    const QString &between = text_for("recovery_free");
+    l.size_text = format_size(v.free_bytes) + between +
+                  (between.isRightToLeft() ? QString(QChar(0x200E)) : QString()) +
+                  format_size(v.total_bytes);
     l.size_text_at = QPoint(x0 + int(w * 0.32 + b + 20), y + 20);
     l.file_system_at = QPoint(x0 + int(w * 0.85 + 20), y + 20);
     if (v.total_bytes != 0) {

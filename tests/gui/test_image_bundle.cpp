@@ -31,7 +31,7 @@ private Q_SLOTS:
                   << QStringLiteral("home/buttonrecovery%1.png").arg(s);
         for (const char *name : {"check1", "check2", "drives", "green", "red", "icon_found1", "loding_on"})
             paths << QStringLiteral("partition_search/%1.png").arg(QLatin1String(name));
-        for (const char *code : {"cn", "de", "en", "es", "fr", "hk", "it", "jp"}) {
+        for (const char *code : {"cn", "de", "en", "es", "fr", "hk", "it", "jp", "pt", "nl", "ar"}) {
             const QString dir = QStringLiteral("multilang/%1/").arg(QLatin1String(code));
             for (int n = 1; n <= 3; ++n)
                 for (int s = 1; s <= 4; ++s)

@@ -55,6 +55,20 @@ QList<folder_s> folders()
          {u("クイックスキャン"), u("パーティション"), u("ディープスキャン"), u("新しいスキャンを開始"),
           u("ボリューム上の削除されたファイルを探す"), u("保存したスキャンを再開"),
           u("保存したディープスキャンファイルを開く")}},
+        // Portuguese, Dutch and Arabic get folders too: without them their picture buttons,
+        // the home page's and the navigation buttons, would be blank.
+        {"pt", "Português",
+         {u("Verificação rápida"), u("Partições"), u("Verificação profunda"),
+          u("Nova verificação"), u("Procurar arquivos excluídos num volume"),
+          u("Retomar uma verificação"), u("Abrir uma verificação profunda salva")}},
+        {"nl", "Nederlands",
+         {u("Snelle scan"), u("Partities"), u("Diepe scan"), u("Nieuwe scan starten"),
+          u("Verwijderde bestanden op een volume zoeken"), u("Opgeslagen scan hervatten"),
+          u("Een opgeslagen diepe scan openen")}},
+        {"ar", "العربية",
+         {u("فحص سريع"), u("الأقسام"), u("فحص عميق"), u("بدء فحص جديد"),
+          u("البحث عن الملفات المحذوفة في وحدة تخزين"), u("استئناف فحص محفوظ"),
+          u("فتح نتيجة فحص عميق محفوظة")}},
     };
 }
 
