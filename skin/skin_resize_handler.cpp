@@ -2,6 +2,7 @@
 
 #include "skin/skin_widget.h"
 
+#include <QApplication>
 #include <QEvent>
 #include <QMouseEvent>
 #include <QWindow>
@@ -78,8 +79,8 @@ void QSkinWidgetResizeHandler::press(QMouseEvent *event)
         }
         return;
     }
-    if (moving && (!window || !window->startSystemMove()))
-        drag = drag_kind::move;
+    if (moving)
+        drag = drag_kind::pending;
 }
 
 void QSkinWidgetResizeHandler::move(QMouseEvent *event)
@@ -103,6 +104,16 @@ void QSkinWidgetResizeHandler::move(QMouseEvent *event)
         return;
     }
     const QPoint delta = event->globalPosition().toPoint() - press_global;
+    if (drag == drag_kind::pending) {
+        if (delta.manhattanLength() < QApplication::startDragDistance())
+            return;
+        QWindow *window = frame->windowHandle();
+        if (window && window->startSystemMove()) {
+            drag = drag_kind::none;
+            return;
+        }
+        drag = drag_kind::move;
+    }
     if (drag == drag_kind::move) {
         frame->move(press_geometry.topLeft() + delta);
         return;

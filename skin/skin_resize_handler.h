@@ -32,7 +32,9 @@ private:
 
     QSkinWidget *frame;
     bool moving = false;
-    enum class drag_kind { none, move, resize } drag = drag_kind::none;
+    // pending: pressed on the band, not yet moved far enough to be a drag (so a double click
+    // still reaches the frame)
+    enum class drag_kind { none, pending, move, resize } drag = drag_kind::none;
     Qt::Edges drag_edges;
     QPoint press_global;
     QRect press_geometry;
