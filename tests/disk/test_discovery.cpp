@@ -149,6 +149,11 @@ private Q_SLOTS:
             << "proc/self/mountinfo" << QByteArray(300, '\x07')
             << QStringList{"~/dev/sda1|~/dev/sda1|1|0|" + QString::number(81920 * 512), sda2,
                            "~/dev/sdb1|~/dev/sdb1|1|1|" + QString::number(32768 * 512), image};
+        // Code-unit order: "Z" sorts before "a". Mount folders that do not exist give sizes 0.
+        QTest::newRow("mount paths by code unit")
+            << "proc/self/mountinfo"
+            << QByteArray("36 22 8:1 / /mnt/a rw - vfat /dev/sda1 rw\n37 22 8:17 / /mnt/Z rw - vfat /dev/sdb1 rw\n")
+            << QStringList{"~/dev/sdb1|/mnt/Z|1|1|0", "~/dev/sda1|/mnt/a|1|0|0", sda2, image};
         QTest::newRow("partition number zero")
             << "sys/block/sdb/sdb1/partition" << QByteArray("0\n")
             << QStringList{sda1, sda2, "~/dev/sdb|~/dev/sdb|0|1|" + QString::number(65536 * 512), image};
