@@ -4,6 +4,7 @@
 #include "platform/partitions.h"
 #include "platform/sysfs.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QHash>
 
@@ -64,7 +65,8 @@ QList<platform_volume_s> disk_volumes(const sysfs_disk_s &d, int number,
         return out;
     // The table gives the PARTUUIDs; sysfs gives the partitions the kernel knows.
     QList<partition_entry_s> table;
-    platform_read_partitions(drive.fd, probe.size_bytes, probe.logical_sector_size, table);
+    QList<int> extended;
+    platform_read_partitions(drive.fd, probe.size_bytes, probe.logical_sector_size, table, &extended);
     QHash<int, QString> partuuid;
     for (const partition_entry_s &e : table)
         partuuid.insert(e.number, e.uuid);
@@ -86,6 +88,8 @@ QList<platform_volume_s> disk_volumes(const sysfs_disk_s &d, int number,
         out.append(v);
     };
     for (const sysfs_partition_s &p : d.partitions) {
+        if (extended.contains(p.number))
+            continue; // the kernel shows an extended container as a 1 KiB partition
         const uint64_t offset = p.start_sector * 512;
         if (p.start_sector > probe.size_bytes / 512 || offset >= probe.size_bytes)
             continue; // sysfs says more than the device holds
@@ -197,6 +201,7 @@ int platform_locate_volume(const QString &volume_name, volume_location_s &out)
     const QList<platform_volume_s> vols = platform_list_volumes();
     const QString abs = QFileInfo(volume_name).absoluteFilePath();
     const QString canonical = QFileInfo(volume_name).canonicalFilePath();
+    const QString clean = QDir::cleanPath(volume_name);
     for (const QString &key : {volume_name, abs}) {
         for (const platform_volume_s &v : vols)
             if (v.volume_name == key || v.device_name == key) {
@@ -205,7 +210,7 @@ int platform_locate_volume(const QString &volume_name, volume_location_s &out)
             }
     }
     for (const platform_volume_s &v : vols)
-        if (v.mount_points.contains(volume_name) ||
+        if (v.mount_points.contains(volume_name) || v.mount_points.contains(clean) ||
             (!canonical.isEmpty() && (v.device_name == canonical || v.mount_points.contains(canonical)))) {
             out = v.location;
             return 0;
