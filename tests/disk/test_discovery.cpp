@@ -184,26 +184,35 @@ private Q_SLOTS:
     void drives_data()
     {
         QTest::addColumn<bool>("admin");
-        QTest::addColumn<int>("sector_size");
+        QTest::addColumn<QStringList>("changes"); // "sysfs file=content"
         QTest::addColumn<QStringList>("expected");
         // node|media type|bytes per sector|heads|sectors|cylinders|size
         const QString sda = "~/dev/sda|12|512|255|63|12|98703360", sdb = "~/dev/sdb|11|512|255|63|4|32901120",
                       image = "~/images/bare.img|11|512|255|63|0|0";
-        QTest::newRow("root") << true << 512 << QStringList{sda, sdb, image};
-        QTest::newRow("user") << false << 512 << QStringList{sdb, image};
-        QTest::newRow("4096-byte sectors") << true << 4096
+        QTest::newRow("root") << true << QStringList{} << QStringList{sda, sdb, image};
+        QTest::newRow("user") << false << QStringList{} << QStringList{sdb, image};
+        QTest::newRow("4096-byte sectors") << true << QStringList{"sdb/queue/logical_block_size=4096"}
                                            << QStringList{sda, "~/dev/sdb|11|4096|255|63|0|0", image};
+        QTest::newRow("fixed disks first")
+            << true << QStringList{"sda/removable=1", "sdb/removable=0"}
+            << QStringList{"~/dev/sdb|12|512|255|63|4|32901120", "~/dev/sda|11|512|255|63|12|98703360", image};
+        QTest::newRow("no medium") << true << QStringList{"sda/size=0"} << QStringList{sdb, image};
     }
     void drives()
     {
         QFETCH(bool, admin);
-        QFETCH(int, sector_size);
+        QFETCH(QStringList, changes);
         QFETCH(QStringList, expected);
         platform_set_admin_override(admin);
-        const QString lbs = tree.root + QStringLiteral("/sys/block/sdb/queue/logical_block_size");
-        QVERIFY(test_write_file(lbs, QByteArray::number(sector_size)));
+        QList<std::pair<QString, QByteArray>> saved;
+        for (const QString &c : changes) {
+            const QString path = tree.root + QStringLiteral("/sys/block/") + c.section(QLatin1Char('='), 0, 0);
+            saved.append({path, test_read_file(path)});
+            QVERIFY(test_write_file(path, c.section(QLatin1Char('='), 1).toUtf8()));
+        }
         enumerate_drives();
-        QVERIFY(test_write_file(lbs, "512\n"));
+        for (const auto &s : saved)
+            QVERIFY(test_write_file(s.first, s.second));
         QVERIFY(drive_list.size() >= 1 && drive_list[0].device_path.isEmpty() && !drive_list[0].geometry);
         QStringList got;
         for (qsizetype i = 1; i < drive_list.size(); ++i) {
