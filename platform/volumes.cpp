@@ -96,8 +96,14 @@ QList<platform_volume_s> disk_volumes(const sysfs_disk_s &d, int number,
         const uint64_t length = std::min(p.size_sectors * 512, probe.size_bytes - offset);
         make(p.node, p.number, offset, length, p.devno, partuuid.value(p.number));
     }
-    if (d.partitions.isEmpty())
-        make(d.node, 0, 0, probe.size_bytes, d.devno, QString());
+    if (d.partitions.isEmpty()) {
+        // The kernel made no partition nodes (a loop device without partition scan): the table's
+        // partitions are byte ranges of the disk, named as those of an image.
+        for (const partition_entry_s &e : table)
+            make(d.node + QStringLiteral("#%1").arg(e.number), e.number, e.offset, e.length, 0, e.uuid);
+        if (table.isEmpty())
+            make(d.node, 0, 0, probe.size_bytes, d.devno, QString());
+    }
     return out;
 }
 

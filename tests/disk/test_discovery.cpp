@@ -154,9 +154,9 @@ private Q_SLOTS:
             << "proc/self/mountinfo"
             << QByteArray("36 22 8:1 / /mnt/a rw - vfat /dev/sda1 rw\n37 22 8:17 / /mnt/Z rw - vfat /dev/sdb1 rw\n")
             << QStringList{"~/dev/sdb1|/mnt/Z|1|1|0", "~/dev/sda1|/mnt/a|1|0|0", sda2, image};
-        QTest::newRow("partition number zero")
+        QTest::newRow("kernel knows no partitions, the table has one")
             << "sys/block/sdb/sdb1/partition" << QByteArray("0\n")
-            << QStringList{sda1, sda2, "~/dev/sdb|~/dev/sdb|0|1|" + QString::number(65536 * 512), image};
+            << QStringList{sda1, sda2, "~/dev/sdb#1|~/dev/sdb#1|1|1|" + QString::number(32768 * 512), image};
     }
     void damaged_tree()
     {
@@ -169,6 +169,28 @@ private Q_SLOTS:
         enumerate_volumes();
         QVERIFY(test_write_file(path, saved));
         QCOMPARE(listed(), expected);
+    }
+
+    // A cloned stick carries the same PARTUUID: neither copy may be named by it.
+    void cloned_disks_named_by_node()
+    {
+        QCOMPARE(test_run_tool(QStringLiteral("cp"), {QStringLiteral("--sparse=always"), tree.sdb,
+                                                      tree.root + QStringLiteral("/dev/sdc")}),
+                 0);
+        QVERIFY(fixture_sysfs_disk(tree.root, QStringLiteral("sdc"), true, tree.sdb_sectors, 512,
+                                   QStringLiteral("8:32"), {{1, tree.sdb1_start, tree.sdb1_sectors, QStringLiteral("8:33")}}));
+        enumerate_volumes();
+        volume_location_s loc;
+        const int located = platform_locate_volume(tree.root + QStringLiteral("/dev/sdc1"), loc);
+        QDir(tree.root + QStringLiteral("/sys/block/sdc")).removeRecursively();
+        QFile::remove(tree.root + QStringLiteral("/dev/sdc"));
+        QStringList names;
+        for (qsizetype i = 1; i < volume_list.size(); ++i)
+            if (volume_list[i].file_system == QLatin1String("FAT16"))
+                names << tilde(volume_list[i].volume_name);
+        QCOMPARE(names, QStringList({"~/dev/sdb1", "~/dev/sdc1"}));
+        QCOMPARE(located, 0);
+        QCOMPARE(loc.drive_node, tree.root + QStringLiteral("/dev/sdc"));
     }
 
     void no_volumes_at_all()
