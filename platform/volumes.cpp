@@ -76,13 +76,14 @@ QList<platform_volume_s> disk_volumes(const sysfs_disk_s &d, int number,
         platform_volume_s v;
         v.device_name = node;
         v.drive_type = d.removable ? drive_type_removable : drive_type_fixed;
-        v.mount_points = platform_mount_points(mounts, devno);
+        v.mount_points = platform_mount_points(mounts, devno, node);
         v.location.drive_node = d.node;
         v.location.volume_node = node;
         v.location.drive_number = number;
         v.location.partition_number = partition;
         v.location.offset = offset;
         v.location.length = length;
+        v.location.devno = devno;
         const QString fs_uuid = fill_details(drive.fd, v);
         v.volume_name = stable_name(uuid, fs_uuid, node);
         out.append(v);

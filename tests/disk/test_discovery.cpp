@@ -20,6 +20,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/sysmacros.h>
+
 class test_discovery : public QObject {
     Q_OBJECT
     QTemporaryDir tmp;
@@ -112,6 +114,12 @@ private Q_SLOTS:
                 QCOMPARE(loc.partition_number, v.partition_number);
             }
         }
+        // What the recovery compares a destination's st_dev with.
+        volume_location_s loc;
+        QCOMPARE(platform_locate_volume(QStringLiteral("/mnt/data"), loc), 0);
+        QCOMPARE(loc.devno, makedev(8, 1));
+        QCOMPARE(platform_locate_volume(tree.image, loc), 0);
+        QCOMPARE(loc.devno, dev_t(0));
         // The NTFS partition opened by name reads its own boot sector.
         auto src = platform_open_volume(volume_list[3].volume_name);
         QVERIFY(src);
@@ -142,9 +150,12 @@ private Q_SLOTS:
         QTest::newRow("no medium") << "sys/block/sdb/size" << QByteArray("0\n")
                                    << QStringList{"~/dev/sda1|/mnt/data|1|0|m", sda2,
                                                   "~/images/bare.img|~/images/bare.img|0|1|4194304"};
-        QTest::newRow("device number garbage")
-            << "sys/block/sda/sda1/dev" << QByteArray("8:\n")
-            << QStringList{sdb1, "~/dev/sda1|~/dev/sda1|1|0|" + QString::number(81920 * 512), sda2, image};
+        // Without a device number the mount table's source still names the partition.
+        QTest::newRow("device number garbage") << "sys/block/sda/sda1/dev" << QByteArray("8:\n")
+                                               << QStringList{sdb1, sda1, sda2, image};
+        QTest::newRow("file system with its own device number")
+            << "proc/self/mountinfo" << QByteArray("36 22 0:45 / /mnt/data rw - btrfs /dev/sda1 rw\n")
+            << QStringList{sda1, sda2, "~/dev/sdb1|~/dev/sdb1|1|1|" + QString::number(32768 * 512), image};
         QTest::newRow("mount table garbage")
             << "proc/self/mountinfo" << QByteArray(300, '\x07')
             << QStringList{"~/dev/sda1|~/dev/sda1|1|0|" + QString::number(81920 * 512), sda2,
