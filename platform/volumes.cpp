@@ -91,10 +91,11 @@ QList<platform_volume_s> disk_volumes(const sysfs_disk_s &d, int number,
     for (const sysfs_partition_s &p : d.partitions) {
         if (extended.contains(p.number))
             continue; // the kernel shows an extended container as a 1 KiB partition
-        const uint64_t offset = p.start_sector * 512;
-        if (p.start_sector > probe.size_bytes / 512 || offset >= probe.size_bytes)
+        const uint64_t device_sectors = probe.size_bytes / 512;
+        if (p.start_sector >= device_sectors)
             continue; // sysfs says more than the device holds
-        const uint64_t length = std::min(p.size_sectors * 512, probe.size_bytes - offset);
+        const uint64_t offset = p.start_sector * 512;
+        const uint64_t length = std::min(p.size_sectors, device_sectors - p.start_sector) * 512;
         make(p.node, p.number, offset, length, p.devno, partuuid.value(p.number));
     }
     if (d.partitions.isEmpty()) {
