@@ -21,6 +21,7 @@
 #include <QtTest>
 
 #include <sys/sysmacros.h>
+#include <unistd.h>
 
 class test_discovery : public QObject {
     Q_OBJECT
@@ -307,6 +308,26 @@ private Q_SLOTS:
         QCOMPARE(cli.exitCode(), 0);
         const QString table = QString::fromUtf8(cli.readAllStandardOutput());
         QVERIFY2(table.contains(tree.sdb) && table.contains(tree.image), qPrintable(table));
+    }
+
+    // A normal user who sees nothing is told why.
+    void command_line_nothing_listed()
+    {
+        QStringList args{test_bin_dir() + QStringLiteral("/vornrecovery-cli"), QStringLiteral("volumes"),
+                         QStringLiteral("--sysroot"), QStringLiteral("/nonexistent")};
+        if (geteuid() == 0) {
+            if (!test_have_tool(QStringLiteral("setpriv")))
+                QSKIP("'setpriv' is not installed");
+            args = QStringList{QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
+                               QStringLiteral("--clear-groups"), QStringLiteral("--")} + args;
+        }
+        QProcess cli;
+        cli.start(geteuid() == 0 ? QStringLiteral("setpriv") : args.takeFirst(), args);
+        QVERIFY(cli.waitForFinished(30000));
+        QCOMPARE(cli.exitCode(), 0);
+        QCOMPARE(cli.readAllStandardOutput(), QByteArray());
+        QCOMPARE(cli.readAllStandardError(),
+                 QByteArray("vornrecovery-cli: no volumes found; fixed disks are listed only for root\n"));
     }
 };
 
