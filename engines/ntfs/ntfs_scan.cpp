@@ -138,7 +138,7 @@ int32_t ntfs_scan_next(ntfs_scan_context *ctx, ntfs_record_s *record)
     scan_state_s *s = state_of(ctx);
     if (!s || !record)
         return 0;
-    const volume_c &v = *s->volume;
+    volume_c &v = *s->volume;
     const uint32_t rs = v.geometry().record_size;
     while (s->next < v.record_count()) {
         if (s->next < s->block_first || s->next >= s->block_first + s->block_records)
@@ -147,8 +147,12 @@ int32_t ntfs_scan_next(ntfs_scan_context *ctx, ntfs_record_s *record)
         set_position(ctx, s->next);
         uint8_t *p = s->block.data() + (number - s->block_first) * rs;
         record_header_s h;
-        if (load_record(p, rs, h) != record_ok || h.base_reference != 0)
-            continue; // empty, damaged or an extension record
+        if (load_record(p, rs, h) != record_ok)
+            continue; // empty or damaged
+        if (h.base_reference != 0) {
+            s->volume->note_extension(reference_record_number(h.base_reference), int64_t(number));
+            continue; // extension records are read through their base record
+        }
         if (describe_record(v, int64_t(number), p, h, *record))
             return 1;
     }

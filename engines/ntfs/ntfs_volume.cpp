@@ -258,12 +258,53 @@ void volume_c::collect_data(int64_t number, const uint8_t *record, const record_
         });
     }
     std::sort(out.runs.begin(), out.runs.end(), [](const run_s &l, const run_s &r) { return l.vcn < r.vcn; });
+    if (out.found && !out.resident)
+        fill_run_gaps(number, out);
     // Overlapping pieces mean a damaged runlist: keep the runs up to the first overlap.
     for (size_t i = 1; i < out.runs.size(); ++i) {
         if (uint64_t(out.runs[i].vcn) < uint64_t(out.runs[i - 1].vcn) + out.runs[i - 1].length) {
             out.runs.resize(i);
             out.runs_complete = false;
             break;
+        }
+    }
+}
+
+// When a file is deleted its attribute list may be cut back to the pieces in the base record,
+// while the freed extension records still hold the rest of the runlist. Pieces that start
+// exactly where the known runs end are taken from the extension records the scan saw.
+void volume_c::fill_run_gaps(int64_t number, data_stream_s &out) const
+{
+    auto known = extensions_.find(number);
+    if (known == extensions_.end() || out.runs.empty())
+        return;
+    const uint64_t cs = geo_.cluster_size;
+    const uint64_t needed = (out.data_size + cs - 1) / cs;
+    std::vector<uint8_t> buffer;
+    for (bool progress = true; progress;) {
+        progress = false;
+        const uint64_t end = uint64_t(out.runs.back().vcn) + out.runs.back().length;
+        if (end >= needed)
+            return;
+        for (int64_t ext : known->second) {
+            record_header_s h;
+            if (read_record(ext, buffer, h) != record_ok || reference_record_number(h.base_reference) != number)
+                continue;
+            attribute_walker_c walker(buffer.data(), h);
+            attribute_s a;
+            while (!progress && walker.next(a)) {
+                if (!unnamed_data(a) || !a.non_resident || uint64_t(a.lowest_vcn) != end
+                    || a.highest_vcn < a.lowest_vcn || uint64_t(a.highest_vcn) >= needed)
+                    continue;
+                std::vector<run_s> piece;
+                if (decode_runlist(a.mapping_pairs, a.mapping_pairs_length, a.lowest_vcn, piece) != runlist_ok
+                    || piece.empty())
+                    continue;
+                out.runs.insert(out.runs.end(), piece.begin(), piece.end());
+                progress = true;
+            }
+            if (progress)
+                break;
         }
     }
 }

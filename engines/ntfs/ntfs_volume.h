@@ -9,6 +9,7 @@
 #include "platform/source.h"
 
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 namespace ntfs {
@@ -54,15 +55,21 @@ public:
     template <typename Visit>
     void visit_extensions(int64_t number, const std::vector<list_entry_s> &list, Visit visit) const;
 
+    // The scan notes every extension record it passes, so that a deleted file whose attribute
+    // list lost some of its data pieces can still be completed from them.
+    void note_extension(int64_t base, int64_t extension) { extensions_[base].push_back(extension); }
+
 private:
     explicit volume_c(std::unique_ptr<source_c> source) : source_(std::move(source)) {}
     int load_mft_runs();
     int read_stream(const std::vector<run_s> &runs, uint64_t size, std::vector<uint8_t> &out) const;
+    void fill_run_gaps(int64_t number, data_stream_s &out) const;
 
     std::unique_ptr<source_c> source_;
     geometry_s geo_;
     std::vector<run_s> mft_runs_;
     uint64_t record_count_ = 0;
+    std::unordered_map<int64_t, std::vector<int64_t>> extensions_; // base record -> extension records
 };
 
 template <typename Visit>

@@ -3,6 +3,7 @@
 #include "engines/ntfs/ntfs_layout.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 namespace ntfs {
@@ -14,6 +15,7 @@ struct facts_s {
     standard_information_s si;
     bool have_name = false;
     file_name_s name;
+    char16_t name_units[255] = {};
     bool have_size = false;
     uint64_t size = 0;
     bool has_list = false;
@@ -25,6 +27,9 @@ struct facts_s {
             return;
         if (!have_name || (name.name_space == name_dos && fn.name_space != name_dos)) {
             name = fn;
+            // The name may lie in an extension record's buffer that is reused: keep a copy.
+            std::memcpy(name_units, fn.name, size_t(fn.name_length) * 2);
+            name.name = nullptr;
             have_name = true;
         }
     }
@@ -77,19 +82,31 @@ bool describe_record(const volume_c &volume, int64_t number, const uint8_t *reco
         volume.visit_extensions(number, volume.attribute_list(record, header),
                                 [&f](const attribute_s &x) { f.take(x); });
     }
-    if (!f.have_name)
+    const bool in_use = header.flags & record_in_use;
+    // A deleted file whose name went with a freed extension record still has its data: it is
+    // delivered as "lost_file_<record>" in the root rather than dropped.
+    const bool lost = !f.have_name && !in_use && !directory && f.have_size && f.size > 0;
+    if (!f.have_name && !lost)
         return false;
 
     out.record_number = number;
-    out.parent_record = reference_record_number(f.name.parent_reference);
+    out.parent_record = lost ? 5 : reference_record_number(f.name.parent_reference);
     out.size = directory ? 0 : int64_t(std::min<uint64_t>(f.size, uint64_t(INT64_MAX)));
     out.created_time = filetime_to_unix(f.have_si ? f.si.created : f.name.created);
     out.modified_time = filetime_to_unix(f.have_si ? f.si.modified : f.name.modified);
     out.flags = directory ? ntfs_flag_directory : ntfs_flag_file;
-    if (!(header.flags & record_in_use))
+    if (!in_use)
         out.flags |= ntfs_flag_deleted;
+    if (lost) {
+        char text[40];
+        const int n = std::snprintf(text, sizeof text, "lost_file_%lld", static_cast<long long>(number));
+        for (int i = 0; i < n; ++i)
+            out.name[i] = char16_t(text[i]);
+        out.name[n] = 0;
+        return true;
+    }
     const size_t units = std::min<size_t>(f.name.name_length, 259);
-    std::memcpy(out.name, f.name.name, units * 2); // UTF-16LE as stored
+    std::memcpy(out.name, f.name_units, units * 2); // UTF-16LE as stored
     out.name[units] = 0;
     // A NUL inside the name would cut it short; make it visible instead.
     for (size_t i = 0; i < units; ++i)
