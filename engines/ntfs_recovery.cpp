@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QSet>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -51,6 +52,7 @@ void ntfs_recovery_c::reset()
     scanned_count_.store(0);
     found_count_.store(0);
     index_.clear();
+    live_.clear();
 }
 
 bool ntfs_recovery_c::wait_while_paused()
@@ -121,6 +123,8 @@ void ntfs_recovery_c::run()
             ntfs_entry_s entry;
             static_cast<ntfs_record_s &>(entry) = record;
             index_.insert(record.record_number, entry);
+        } else if (keep_live_) {
+            live_.insert(record.record_number, record);
         }
     }
     link_children(index_, parent_of, [](int64_t, const ntfs_entry_s &) { return false; });
@@ -137,8 +141,20 @@ int32_t ntfs_recovery_c::recover_file(int64_t id, QString destination)
 
 int32_t ntfs_recovery_c::get_file_path(int64_t id, QString &path)
 {
-    return found_entry_path(index_, id, ntfs_root_record, volume_.mount_point, parent_of,
-                            [](const ntfs_entry_s &e) { return e.name_text(); }, path);
+    auto name_of = [](const ntfs_entry_s &e) { return e.name_text(); };
+    const auto live = live_.constFind(id);
+    if (live == live_.constEnd() || index_.contains(id))
+        return found_entry_path(index_, id, ntfs_root_record, volume_.mount_point, parent_of, name_of, path);
+    // A live file: its folder's path, then its name.
+    QString folder = volume_.mount_point;
+    if (folder.endsWith(QLatin1Char('/')) || folder.endsWith(QLatin1Char('\\')))
+        folder.chop(1);
+    if (live->parent_record != ntfs_root_record
+        && found_entry_path(index_, live->parent_record, ntfs_root_record, volume_.mount_point, parent_of, name_of,
+                            folder) != 0)
+        return -1;
+    path = folder + QLatin1Char('/') + QString::fromUtf16(live->name);
+    return 0;
 }
 
 QList<found_row_s> ntfs_recovery_c::found_rows()
@@ -147,32 +163,47 @@ QList<found_row_s> ntfs_recovery_c::found_rows()
     auto root = index_.constFind(ntfs_root_record);
     if (root == index_.constEnd())
         return rows;
-    // Depth first with an explicit stack; every entry is visited once, so neither the root's
+    // Children of each directory: the linked index entries plus the kept live files.
+    QHash<int64_t, QList<const ntfs_record_s *>> children;
+    for (auto it = index_.cbegin(); it != index_.cend(); ++it)
+        for (const ntfs_entry_s *child : it->children)
+            children[it.key()].append(child);
+    for (auto it = live_.cbegin(); it != live_.cend(); ++it)
+        if (index_.contains(it->parent_record))
+            children[it->parent_record].append(&it.value());
+    for (auto &list : children) {
+        std::sort(list.begin(), list.end(), [](const ntfs_record_s *a, const ntfs_record_s *b) {
+            const int c = QString::fromUtf16(a->name).compare(QString::fromUtf16(b->name), Qt::CaseInsensitive);
+            return c != 0 ? c < 0 : a->record_number < b->record_number;
+        });
+    }
+    // Depth first with an explicit stack; every record is visited once, so neither the root's
     // self-loop nor a damaged parent chain can recurse.
     struct frame_s {
-        const ntfs_entry_s *entry;
+        const ntfs_record_s *entry;
         int64_t parent_id;
         QString path;
     };
     QSet<int64_t> visited{ntfs_root_record};
     QList<frame_s> stack;
-    auto push_children = [&](const ntfs_entry_s &dir, int64_t parent_id, const QString &path) {
-        for (qsizetype i = dir.children.size() - 1; i >= 0; --i) {
-            const ntfs_entry_s *child = dir.children[i];
+    auto push_children = [&](int64_t dir, int64_t parent_id, const QString &path) {
+        const QList<const ntfs_record_s *> list = children.value(dir);
+        for (qsizetype i = list.size() - 1; i >= 0; --i) {
+            const ntfs_record_s *child = list[i];
             if (child->record_number <= ntfs_last_system_record || visited.contains(child->record_number))
                 continue;
             visited.insert(child->record_number);
             stack.append({child, parent_id, path});
         }
     };
-    push_children(*root, -1, QString());
+    push_children(ntfs_root_record, -1, QString());
     while (!stack.isEmpty()) {
         const frame_s f = stack.takeLast();
-        const ntfs_entry_s &e = *f.entry;
+        const ntfs_record_s &e = *f.entry;
         found_row_s row;
         row.id = e.record_number;
         row.parent_id = f.parent_id;
-        row.name = e.name_text();
+        row.name = QString::fromUtf16(e.name);
         row.path = f.path + QLatin1Char('/') + row.name;
         row.size = e.size > 0 ? uint64_t(e.size) : 0;
         row.modified_time = e.modified_time;
@@ -181,7 +212,7 @@ QList<found_row_s> ntfs_recovery_c::found_rows()
         row.deleted = (e.flags & ntfs_flag_deleted) != 0;
         rows.append(row);
         if (row.directory)
-            push_children(e, row.id, row.path);
+            push_children(row.id, row.id, row.path);
     }
     return rows;
 }

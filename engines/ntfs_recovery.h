@@ -31,8 +31,13 @@ public:
     // mount_point + "/" + names from below the root (record 5) down to id; -1 when broken.
     int32_t get_file_path(int64_t id, QString &path) override;
     int64_t get_found_count() override { return found_count_.load(); }
-    // Tree order from record 5, records 0..11 left out; the root itself is not a row.
+    // Tree order from record 5 (children by name), records 0..11 left out; the root itself is
+    // not a row. Live files are rows too when keep_live was set for the scan.
     QList<found_row_s> found_rows() override;
+
+    // Also keep live files (outside the found index, which stays as the page expects it), so
+    // that the command line can write every file. Takes effect at the next scan.
+    void set_keep_live(bool keep) { keep_live_ = keep; }
 
     // The finished index (read after finished(), until the next reset()).
     const QHash<int64_t, ntfs_entry_s> &found_index() const { return index_; }
@@ -53,4 +58,6 @@ private:
     std::atomic<int64_t> scanned_count_{0};
     std::atomic<int64_t> found_count_{0};
     QHash<int64_t, ntfs_entry_s> index_;
+    bool keep_live_ = false;
+    QHash<int64_t, ntfs_record_s> live_; // live files, when keep_live_
 };
