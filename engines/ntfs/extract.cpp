@@ -15,6 +15,7 @@ namespace {
 
 constexpr uint64_t block_bytes = 1024 * 1024;
 constexpr uint16_t compression_lznt1 = 0x0001;
+constexpr uint64_t max_file_bytes = uint64_t(1) << 48;
 
 // The run that holds vcn, or null for a part the runlist does not cover.
 const run_s *run_at(const std::vector<run_s> &runs, uint64_t vcn)
@@ -55,7 +56,10 @@ private:
 int write_plain(const volume_c &v, const data_stream_s &d, writer_c &out)
 {
     const uint64_t cs = v.geometry().cluster_size;
-    std::vector<uint8_t> buffer(block_bytes);
+    // Whole clusters, at most about 1 MiB; small files need a small buffer (most deleted
+    // files are small).
+    const uint64_t buffer_bytes = std::max<uint64_t>(cs, std::min(block_bytes / cs, d.data_size / cs + 1) * cs);
+    std::vector<uint8_t> buffer(static_cast<size_t>(buffer_bytes));
     uint64_t pos = 0;
     while (pos < d.data_size) {
         const uint64_t vcn = pos / cs;
@@ -72,10 +76,9 @@ int write_plain(const volume_c &v, const data_stream_s &d, writer_c &out)
             pos += n;
             continue;
         }
-        n = std::min(n, d.initialized_size - pos);
-        // pos is cluster aligned here except after a short initialized tail, handled above.
-        const uint64_t first = uint64_t(r->lcn) + (vcn - uint64_t(r->vcn));
         const uint64_t skip = pos % cs;
+        n = std::min({n, d.initialized_size - pos, buffer_bytes - skip});
+        const uint64_t first = uint64_t(r->lcn) + (vcn - uint64_t(r->vcn));
         const uint64_t clusters = (skip + n + cs - 1) / cs;
         const int64_t got = v.read_clusters(int64_t(first), clusters, buffer.data());
         if (got < int64_t(skip + n)) {
@@ -156,6 +159,9 @@ int extract_record(const volume_c &v, int64_t number, const char *path)
         if (!runs_inside(data.runs, v.geometry().total_clusters))
             return ntfs_x_outside;
         data.initialized_size = std::min(data.initialized_size, data.data_size);
+        if (data.data_size > max_file_bytes)
+            return ntfs_x_failed; // beyond any real file: a damaged record
+
     }
 
     QFile file(QString::fromUtf8(path));
