@@ -88,6 +88,13 @@ public:
                 return fail(QStringLiteral("cannot fill ") + path);
         return true;
     }
+    // Gives a file a DOS 8.3 name beside its long one.
+    bool dos_name(const QString &path, const QByteArray &short_name)
+    {
+        const QByteArray native = QFile::encodeName(mnt_ + path);
+        return setxattr(native.constData(), "system.ntfs_dos_name", short_name.constData(), size_t(short_name.size()), 0) == 0
+            || fail(QStringLiteral("cannot set a DOS name"));
+    }
     bool remove(const QString &path)
     {
         const QString full = mnt_ + path;
@@ -128,6 +135,8 @@ bool fill(filler_c &f)
         && f.file(QStringLiteral("/docs/a.txt"), "deleted resident\n")
         && f.file(QStringLiteral("/docs/big.bin"), random_bytes(300 * 1024 + 123, 1))
         && f.file(QStringLiteral("/docs/live.txt"), "still here\n")
+        && f.file(QStringLiteral("/docs/Long File Name.txt"), "has a short name too\n")
+        && f.dos_name(QStringLiteral("/docs/Long File Name.txt"), "LONGFI~1.TXT")
         && f.sparse(QStringLiteral("/docs/sparse.bin"), 5 * 1024 * 1024 + 77, {1024 * 1024, 4 * 1024 * 1024})
         && f.compressed_dir(QStringLiteral("/comp"))
         && f.file(QStringLiteral("/comp/text.txt"), text)
