@@ -155,7 +155,12 @@ bool fill(filler_c &f)
     for (int i = 0; ok && i < 1400; ++i)
         ok = f.file(QStringLiteral("/fill/f%1").arg(i), random_bytes(4096, quint32(100 + i)));
     // The volume is then filled up so that the holes are the only free space left.
-    ok = ok && f.pad(QStringLiteral("/pad.bin"), 96 * 1024);
+    ok = ok && f.pad(QStringLiteral("/pad.bin"), 256 * 1024);
+    // The MFT zone is gone now, so the MFT grows into the last free clusters: a second run.
+    ok = ok && f.dir(QStringLiteral("/more"));
+    for (int i = 0; ok && i < 64; ++i)
+        ok = f.file(QStringLiteral("/more/m%1").arg(i), "m" + QByteArray::number(i) + "\n");
+    ok = ok && f.remove(QStringLiteral("/more/m60"));
     for (int i = 0; ok && i < 1400; i += 2)
         ok = f.remove(QStringLiteral("/fill/f%1").arg(i));
     ok = ok && f.file(QStringLiteral("/frag.bin"), random_bytes(340 * 4096 - 5, 3))

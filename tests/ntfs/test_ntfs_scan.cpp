@@ -1,6 +1,7 @@
 // The NTFS engine on a real image built by mkntfs and filled through ntfs-3g: listing, times,
 // extraction of every kind of file, agreement with The Sleuth Kit, paths and the failure log.
 
+#include "engines/ntfs/ntfs_volume.h"
 #include "engines/ntfs_recovery.h"
 #include "platform/paths.h"
 #include "tests/ntfs/ntfs_fixture.h"
@@ -94,12 +95,23 @@ private Q_SLOTS:
         QVERIFY(engine_.get_progress() > 0.9 && engine_.get_progress() <= 1.0); // position grows towards the total
     }
 
+    // The fixture must keep exercising an MFT in several runs.
+    void fragmented_mft()
+    {
+        require_fixture();
+        std::unique_ptr<ntfs::volume_c> volume;
+        QCOMPARE(ntfs::volume_c::open(file_source_c::open(fx_.image), volume), 0);
+        QVERIFY(volume->mft_runs().size() > 1);
+        QVERIFY(volume->record_count() > volume->mft_runs().front().length * volume->geometry().cluster_size
+                                             / volume->geometry().record_size);
+    }
+
     void extraction_data()
     {
         QTest::addColumn<QString>("path");
         for (const char *p : {"/small.txt", "/docs/a.txt", "/docs/big.bin", "/docs/sparse.bin", "/comp/text.txt",
                               "/comp/mixed.bin", "/a/b/c/d/e/f/g/h/deep.txt", "/a/b/mid.bin", "/frag2.bin",
-                              "/names/emoji 😀.txt", "/names/русский текст.txt"})
+                              "/names/emoji 😀.txt", "/names/русский текст.txt", "/more/m60"})
             QTest::newRow(p) << QString::fromUtf8(p);
     }
     // Deleted files of every kind come out byte for byte.
@@ -120,7 +132,7 @@ private Q_SLOTS:
     void live_files_data()
     {
         QTest::addColumn<QString>("path");
-        for (const char *p : {"/keep.txt", "/docs/live.txt", "/docs/Long File Name.txt", "/frag.bin", "/fill/f1"})
+        for (const char *p : {"/keep.txt", "/docs/live.txt", "/docs/Long File Name.txt", "/frag.bin", "/fill/f1", "/more/m63"})
             QTest::newRow(p) << QString::fromLatin1(p);
     }
     // Live files of an unmounted volume come out through the library too; the fragmented one
