@@ -8,8 +8,8 @@
 namespace ntfs {
 namespace {
 
-// Largest attribute list or other metadata stream read whole into memory.
-constexpr uint64_t max_metadata_stream = 16u * 1024 * 1024;
+// Largest attribute list read whole into memory (real ones stay far below).
+constexpr uint64_t max_metadata_stream = 1024 * 1024;
 
 bool unnamed_data(const attribute_s &a) { return a.type == attr_data && a.name_length == 0; }
 
@@ -98,6 +98,7 @@ int volume_c::load_mft_runs()
         visit_extensions(0, list, [&](const attribute_s &x) {
             if (unnamed_data(x) && x.non_resident && x.lowest_vcn > 0)
                 add_piece(x, data);
+            return true;
         });
         std::sort(data.runs.begin(), data.runs.end(),
                   [](const run_s &l, const run_s &r) { return l.vcn < r.vcn; });
@@ -242,19 +243,20 @@ void volume_c::collect_data(int64_t number, const uint8_t *record, const record_
     }
     if (has_list && !out.resident) {
         visit_extensions(number, attribute_list(record, header), [&](const attribute_s &x) {
-            if (!unnamed_data(x) || out.resident)
-                return;
+            if (!unnamed_data(x))
+                return true;
             if (!x.non_resident) {
                 if (out.found)
-                    return;
+                    return true; // beside non-resident pieces: damaged, ignored
                 out.found = out.resident = true;
                 out.flags = x.flags;
                 out.value.assign(x.value, x.value + x.value_length);
                 out.data_size = out.initialized_size = x.value_length;
-                return;
+                return false;
             }
             out.found = true;
             add_piece(x, out);
+            return true;
         });
     }
     std::sort(out.runs.begin(), out.runs.end(), [](const run_s &l, const run_s &r) { return l.vcn < r.vcn; });

@@ -10,6 +10,7 @@
 
 #include <memory>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace ntfs {
@@ -26,6 +27,9 @@ struct data_stream_s {
     std::vector<run_s> runs;   // sorted by vcn
     bool runs_complete = true; // false when a piece of the runlist was unreadable or broken
 };
+
+// More extension records than any real file has: a damaged or hostile attribute list.
+constexpr size_t max_extension_records = 8192;
 
 class volume_c {
 public:
@@ -51,7 +55,8 @@ public:
     // Entries of the record's $ATTRIBUTE_LIST (resident or not); empty when there is none.
     std::vector<list_entry_s> attribute_list(const uint8_t *record, const record_header_s &header) const;
     // Calls visit(attribute) for every attribute of the extension records that the list names
-    // for base record number (each record once; records whose base is another are skipped).
+    // for base record number (each record once; records whose base is another are skipped)
+    // until visit returns false.
     template <typename Visit>
     void visit_extensions(int64_t number, const std::vector<list_entry_s> &list, Visit visit) const;
 
@@ -75,25 +80,20 @@ private:
 template <typename Visit>
 void volume_c::visit_extensions(int64_t number, const std::vector<list_entry_s> &list, Visit visit) const
 {
-    std::vector<int64_t> seen;
+    std::unordered_set<int64_t> seen;
     std::vector<uint8_t> buffer;
     for (const list_entry_s &e : list) {
         const int64_t ext = reference_record_number(e.reference);
-        if (ext == number || seen.size() >= 1024)
+        if (ext == number || seen.size() >= max_extension_records || !seen.insert(ext).second)
             continue;
-        bool done = false;
-        for (int64_t s : seen)
-            done = done || s == ext;
-        if (done)
-            continue;
-        seen.push_back(ext);
         record_header_s h;
         if (read_record(ext, buffer, h) != record_ok || reference_record_number(h.base_reference) != number)
             continue;
         attribute_walker_c walker(buffer.data(), h);
         attribute_s a;
         while (walker.next(a))
-            visit(a);
+            if (!visit(a))
+                return;
     }
 }
 

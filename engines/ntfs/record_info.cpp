@@ -79,8 +79,10 @@ bool describe_record(const volume_c &volume, int64_t number, const uint8_t *reco
         f.take(a);
     const bool directory = header.flags & record_is_directory;
     if (f.has_list && (!f.name_final() || (!directory && !f.have_size))) {
-        volume.visit_extensions(number, volume.attribute_list(record, header),
-                                [&f](const attribute_s &x) { f.take(x); });
+        volume.visit_extensions(number, volume.attribute_list(record, header), [&](const attribute_s &x) {
+            f.take(x);
+            return !(f.name_final() && (directory || f.have_size));
+        });
     }
     const bool in_use = header.flags & record_in_use;
     // A deleted file whose name went with a freed extension record still has its data: it is
