@@ -46,7 +46,8 @@ int parse_boot_sector(const uint8_t *s, uint64_t volume_bytes, geometry_s &out)
         return boot_geometry;
 
     const uint64_t total_sectors = le64(s + 0x28);
-    if (total_sectors == 0)
+    // Byte offsets on the volume must stay far from 64-bit overflow.
+    if (total_sectors == 0 || total_sectors > (uint64_t(1) << 62) / bps)
         return boot_geometry;
     const uint64_t total_clusters = total_sectors / spc;
     const uint64_t mft = le64(s + 0x30);

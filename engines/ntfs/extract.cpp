@@ -8,6 +8,7 @@
 #include <QFile>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 namespace ntfs {
@@ -66,7 +67,8 @@ int write_plain(const volume_c &v, const data_stream_s &d, writer_c &out)
         const run_s *r = run_at(d.runs, vcn);
         if (!r)
             return recover_partial;
-        const uint64_t run_end = (uint64_t(r->vcn) + r->length) * cs;
+        const uint64_t end_vcn = uint64_t(r->vcn) + r->length;
+        const uint64_t run_end = end_vcn > UINT64_MAX / cs ? UINT64_MAX : end_vcn * cs; // sparse runs can be huge
         uint64_t n = std::min({run_end - pos, d.data_size - pos, block_bytes});
         if (r->sparse() || pos >= d.initialized_size) {
             if (pos < d.initialized_size)

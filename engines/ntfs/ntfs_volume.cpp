@@ -105,6 +105,10 @@ int volume_c::load_mft_runs()
     }
     if (!runs_inside(data.runs, geo_.total_clusters))
         return ntfs_err_mft_runlist;
+    // The MFT has no holes and is no longer than the volume, so its offsets stay bounded.
+    for (const run_s &r : data.runs)
+        if (r.sparse() || r.length > geo_.total_clusters || uint64_t(r.vcn) > geo_.total_clusters - r.length)
+            return ntfs_err_mft_runlist;
     mft_runs_ = data.runs;
     // Count only records the runs actually cover.
     uint64_t covered = 0;

@@ -87,6 +87,7 @@ private Q_SLOTS:
         QTest::newRow("record size 0") << boot_sector(512, 8, 0, big, 4) << int(boot_geometry) << 0u << 0u;
         QTest::newRow("bytes per sector 0") << boot_sector(0, 8, -10, big, 4) << int(boot_geometry) << 0u << 0u;
         QTest::newRow("no sectors") << boot_sector(512, 8, -10, 0, 4) << int(boot_geometry) << 0u << 0u;
+        QTest::newRow("volume beyond 2^62 bytes") << boot_sector(512, 8, -10, uint64_t(1) << 60, 4) << int(boot_geometry) << 0u << 0u;
         QTest::newRow("MFT beyond the volume") << boot_sector(512, 8, -10, big, big) << int(boot_location) << 0u << 0u;
         QByteArray fat = boot_sector(512, 8, -10, big, 4);
         std::memcpy(fat.data() + 3, "MSDOS5.0", 8);
