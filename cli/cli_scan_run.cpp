@@ -3,6 +3,7 @@
 #include "cli/cli_source.h"
 #include "cli/cli_util.h"
 #include "cli/commands.h"
+#include "engines/ntfs_recovery.h"
 
 #include <atomic>
 #include <csignal>
@@ -102,6 +103,8 @@ int cli_scan_source(const QCommandLineParser &parser, const cli_scan_options_s &
         return cli_failed;
     }
     std::fprintf(stderr, "%s of %s\n", engine_label(scan.kind), scan.volume.volume_name.toUtf8().constData());
+    if (auto *ntfs = dynamic_cast<ntfs_recovery_c *>(scan.engine.get()))
+        ntfs->set_keep_live(scan.keep_live);
     scan.engine->reset();
     scan.engine->set_volume(scan.volume);
     run_with_progress(*scan.engine, scan.stopped);

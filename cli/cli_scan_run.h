@@ -15,6 +15,7 @@ struct cli_scan_s {
     engine_kind_e kind = engine_none;
     std::unique_ptr<recovery_base_c> engine;
     bool stopped = false; // ended early by Ctrl+C
+    bool keep_live = false; // NTFS: also list live files (recover writes every file)
 };
 
 // The options scan and recover share: --partition N and the reserved --deep.

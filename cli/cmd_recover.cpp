@@ -5,6 +5,7 @@
 #include "engines/fat/sector_layer.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QStorageInfo>
 
@@ -16,8 +17,47 @@ struct recover_counts_s {
     int failed = 0;
 };
 
-recover_counts_s write_rows(recovery_base_c &engine, const QList<found_row_s> &rows, const QDir &out,
-                            bool deleted_only)
+// A live file of a mounted volume is copied from the mount; the path is built from names on
+// the disk, so it must stay below the mount point.
+int copy_live_file(const QString &source, const QString &mount_point, const QString &destination)
+{
+    const QString root = QFileInfo(mount_point).canonicalFilePath();
+    const QString real = QFileInfo(source).canonicalFilePath();
+    if (root.isEmpty() || real.isEmpty() || !real.startsWith(root + QLatin1Char('/')))
+        return -1;
+    QFile in(real);
+    if (!in.open(QIODevice::ReadOnly))
+        return -1;
+    QFile out(destination);
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return -1;
+    QByteArray buffer(0x20000, Qt::Uninitialized);
+    for (;;) {
+        const qint64 got = in.read(buffer.data(), buffer.size());
+        if (got < 0)
+            return recover_partial;
+        if (got == 0)
+            break;
+        if (out.write(buffer.constData(), got) != got)
+            return recover_partial;
+    }
+    return out.flush() ? 0 : recover_partial;
+}
+
+// Deleted files through the engine; live files (NTFS) from the mounted volume when it is
+// mounted, else through the engine as well.
+int32_t write_one(recovery_base_c &engine, const volume_item_s &volume, const found_row_s &row, const QString &path)
+{
+    if (!row.deleted && QFileInfo(volume.mount_point).isDir()) {
+        QString source;
+        if (engine.get_file_path(row.id, source) == 0)
+            return copy_live_file(source, volume.mount_point, path);
+    }
+    return engine.recover_file(row.id, path);
+}
+
+recover_counts_s write_rows(recovery_base_c &engine, const volume_item_s &volume, const QList<found_row_s> &rows,
+                            const QDir &out, bool deleted_only)
 {
     recover_counts_s counts;
     const QHash<int64_t, QString> paths = cli_recover_paths(rows);
@@ -30,7 +70,7 @@ recover_counts_s write_rows(recovery_base_c &engine, const QList<found_row_s> &r
             ++counts.failed;
             continue;
         }
-        const int32_t r = engine.recover_file(row.id, path);
+        const int32_t r = write_one(engine, volume, row, path);
         if (r == 0) {
             ++counts.written;
         } else if (r == recover_partial) {
@@ -86,14 +126,15 @@ int cmd_recover(const QStringList &args)
         return cli_failed;
     }
     cli_scan_s scan;
+    scan.keep_live = !parser.isSet(deleted_only);
     status = cli_scan_source(parser, options, parser.positionalArguments().first(), scan);
     if (status == cli_ok && lies_on_volume(out.absolutePath(), scan.volume)) {
         cli_error(QStringLiteral("'%1' lies on the volume being recovered; choose a folder on another disk")
                       .arg(out.path()));
         status = cli_failed;
     } else if (status == cli_ok) {
-        const recover_counts_s counts =
-            write_rows(*scan.engine, scan.engine->found_rows(), QDir(out.absolutePath()), parser.isSet(deleted_only));
+        const recover_counts_s counts = write_rows(*scan.engine, scan.volume, scan.engine->found_rows(),
+                                                   QDir(out.absolutePath()), parser.isSet(deleted_only));
         cli_print(QStringLiteral("%1 files written, %2 partially recovered, %3 failed\n")
                       .arg(counts.written).arg(counts.partial).arg(counts.failed));
         if (counts.failed > 0)
