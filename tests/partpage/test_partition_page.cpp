@@ -1,11 +1,14 @@
 // The partition page over real disk images whose partition table is wiped: the search lists the
 // partitions through the model and delegate, Stop keeps the rows and Start searches afresh,
 // Repair asks first and reports what really happened to sector 0.
+#include "app/main_window.h"
 #include "app/settings.h"
 #include "app/translations.h"
 #include "cli/cli_partition.h"
 #include "partition/partition_delegate.h"
 #include "partition/partition_model.h"
+#include "pages/drive_window.h"
+#include "pages/volume_window.h"
 #include "partition/partition_window.h"
 #include "platform/paths.h"
 #include "tests/gui/gui_fixture.h"
@@ -86,6 +89,9 @@ class test_partition_page : public QObject {
 
     QTemporaryDir dir;
     QString two_parts; // FAT32 at 2048 and NTFS at 83968, table wiped
+    // A 6 GiB sparse drive with FAT32 at its start: the search is still walking the empty rest
+    // when the page sees the first find.
+    QString big;
     const QList<image_part_s> parts{{QStringLiteral("fat32"), 2048, 81920}, {QStringLiteral("ntfs"), 83968, 32768}};
 
     QString copy_of(const QString &image, const QString &name)
@@ -102,6 +108,7 @@ private slots:
     void rows_are_painted_data();
     void rows_are_painted();
     void search_lists_partitions();
+    void scan_and_back_through_the_main_window();
     void stop_keeps_rows_and_start_searches_again();
     void repair_data();
     void repair();
@@ -128,6 +135,9 @@ void test_partition_page::initTestCase()
     QString error;
     two_parts = build_disk_image(dir.path(), QStringLiteral("two.img"), 128 * MiB, parts, &error);
     QVERIFY2(!two_parts.isEmpty(), qPrintable(error));
+    big = build_disk_image(dir.path(), QStringLiteral("big.img"), 6 * 1024 * MiB,
+                           {{QStringLiteral("fat32"), 2048, 81920}}, &error);
+    QVERIFY2(!big.isEmpty(), qPrintable(error));
 }
 
 void test_partition_page::model_passes_tester_data()
@@ -227,16 +237,44 @@ void test_partition_page::search_lists_partitions()
     const QPoint title = page.lv_volumes->viewport()->mapTo(&page, first.topLeft() + QPoint(5, 5));
     QCOMPARE(shot.pixelColor(title), QColor(232, 246, 255));
     QAbstractItemModelTester tester(page.lv_volumes->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+
+    // Entering the page again after a finished search: the button offers Stop while it runs.
+    QCOMPARE(page.start_search(image_drive(two_parts)), 0);
+    QCOMPARE(page.btn_stop->text(), QStringLiteral("Halt"));
+    QCOMPARE(page.lv_volumes->model()->rowCount(), 1);
+    QVERIFY(wait_for_end(page));
+    QCOMPARE(shown(page).size(), 3);
+}
+
+void test_partition_page::scan_and_back_through_the_main_window()
+{
+    const QList<drive_item_s> drives{drive_item_s{}, image_drive(big)};
+    main_window_c w;
+    w.drive_page()->set_drive_list(drives);
+    w.show_page(2);
+    w.drive_page()->btn_scan->click();
+    partition_window_c *page = w.partition_page();
+    QCOMPARE(w.current_page, static_cast<QWidget *>(page));
+    QVERIFY(page->searching());
+    QTRY_VERIFY_WITH_TIMEOUT(page->lv_volumes->model()->rowCount() == 2, 60000);
+    QVERIFY2(page->worker().isRunning(), "the search ended before Back");
+
+    page->btn_back->click(); // stops the search and leads to the volume page
+    QCOMPARE(w.current_page, static_cast<QWidget *>(w.volume_page()));
+    QVERIFY(!page->searching());
+    QCOMPARE(page->btn_stop->text(), QStringLiteral("Begin"));
+    QVERIFY(wait_for_end(*page));
+    QCOMPARE(page->worker().search_result(), int(search_stopped));
+    QCOMPARE(shown(*page).size(), 2);
+
+    // Scan again, then close the window in the middle of the search: the thread is joined.
+    w.show_page(2);
+    w.drive_page()->btn_scan->click();
+    QVERIFY(page->worker().isRunning());
 }
 
 void test_partition_page::stop_keeps_rows_and_start_searches_again()
 {
-    // A 6 GiB sparse drive with FAT32 at its start: the search is still walking the empty rest
-    // when the page sees the first find.
-    QString error;
-    const QString big = build_disk_image(dir.path(), QStringLiteral("big.img"), 6 * 1024 * MiB,
-                                         {{QStringLiteral("fat32"), 2048, 81920}}, &error);
-    QVERIFY2(!big.isEmpty(), qPrintable(error));
     warning_recorder_c boxes;
 
     auto page = std::make_unique<partition_window_c>(nullptr);
