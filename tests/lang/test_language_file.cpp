@@ -23,7 +23,7 @@ const char *const keys[] = {
     "btn_recovery", "btn_resume", "btn_save_result", "btn_start", "btn_stop", "deep_scan_query",
     "raw_progress", "recovery_check_warning", "recovery_reading", "recovery_same_volume_warning",
     "recovery_select", "recovery_total_files", "btn_repair", "partition_es",
-    "partition_finished", "partition_number", "partition_query", "partition_ss",
+    "partition_failed", "partition_finished", "partition_number", "partition_query", "partition_ss",
     "partition_text1",
 };
 
