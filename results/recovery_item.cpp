@@ -1,5 +1,15 @@
 #include "results/recovery_item.h"
 
+void register_recovery_item_type()
+{
+    static const bool done = [] {
+        qRegisterMetaType<recovery_item_s>("recovery_item_s");
+        QMetaType::registerConverter<recovery_item_s, QString>([](const recovery_item_s &i) { return i.name; });
+        return true;
+    }();
+    Q_UNUSED(done);
+}
+
 recovery_item_s item_from(const fat_entry_s &e)
 {
     recovery_item_s item;

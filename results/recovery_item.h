@@ -20,6 +20,10 @@ struct recovery_item_s {
 };
 Q_DECLARE_METATYPE(recovery_item_s)
 
+// Registers the type under "recovery_item_s", convertible to its name as text (for views and
+// tools that want a display text). Safe to call more than once.
+void register_recovery_item_type();
+
 recovery_item_s item_from(const fat_entry_s &entry);
 recovery_item_s item_from(const ntfs_entry_s &entry);
 recovery_item_s item_from(const raw_entry_s &entry);

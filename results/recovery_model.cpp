@@ -7,6 +7,7 @@
 recovery_model_c::recovery_model_c(QList<recovery_item_s> *items, QObject *parent)
     : QAbstractTableModel(parent), items_(items)
 {
+    register_recovery_item_type();
 }
 
 int recovery_model_c::rowCount(const QModelIndex &parent) const

@@ -17,7 +17,7 @@ recovery_window_c::recovery_window_c(QWidget *main_window, std::unique_ptr<engin
     : QWidget(nullptr), dialogs(default_page_dialogs()), main_window_(main_window),
       engines_(engines ? std::move(engines) : make_engine_set())
 {
-    qRegisterMetaType<recovery_item_s>("recovery_item_s");
+    register_recovery_item_type();
     setupUi(this);
 
     animation_ = new QMovie(QStringLiteral(":/images/recovery/ani.gif"), QByteArray(), this);
