@@ -1,6 +1,7 @@
 #include "engines/engine_factory.h"
 
 #include "engines/fat_recovery.h"
+#include "engines/ntfs_recovery.h"
 
 engine_kind_e choose_engine_kind(const volume_item_s &volume, bool deep)
 {
@@ -18,7 +19,8 @@ std::unique_ptr<recovery_base_c> make_engine(engine_kind_e kind)
     switch (kind) {
     case engine_fat:
         return std::make_unique<fat_recovery_c>();
-    case engine_ntfs: // ntfs_recovery_c
+    case engine_ntfs:
+        return std::make_unique<ntfs_recovery_c>();
     case engine_deep: // raw_recovery_c
     case engine_none:
         break;
