@@ -1,0 +1,20 @@
+#pragma once
+// List model over a volume list it does not own; each row hands its whole record to the
+// delegate in the display role.
+
+#include "disk/volume_item.h"
+
+#include <QAbstractListModel>
+
+class volume_model_c : public QAbstractListModel {
+    Q_OBJECT
+public:
+    explicit volume_model_c(const QList<volume_item_s> *list, QObject *parent = nullptr)
+        : QAbstractListModel(parent), items(list) {}
+
+    int rowCount(const QModelIndex &parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+
+private:
+    const QList<volume_item_s> *items;
+};

@@ -1,0 +1,116 @@
+// vorn_screenshots <output folder> [image files...]
+// Renders the window's pages into PNG files for review: every page in English, and the home,
+// volume and drive pages in every language of language.ini. Image files given are registered
+// and enumerated like the program does; otherwise a small sample list is shown.
+
+#include "app/init.h"
+#include "app/main_window.h"
+#include "app/translations.h"
+#include "disk/drive_enum.h"
+#include "disk/drive_item.h"
+#include "disk/volume_enum.h"
+#include "disk/volume_item.h"
+#include "platform/drives.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QPainter>
+#include <QThread>
+#include <cstdio>
+
+namespace {
+
+void sample_lists()
+{
+    volume_list = {volume_item_s{}};
+    const auto add = [](const char *dev, const char *label, const char *fs, const char *mount,
+                        double total_gib, double free_gib) {
+        volume_item_s v;
+        v.device_name = QString::fromLatin1(dev);
+        v.volume_name = v.device_name;
+        v.label = QString::fromUtf8(label);
+        v.file_system = QString::fromLatin1(fs);
+        v.mount_point = QString::fromLatin1(mount);
+        v.total_bytes = uint64_t(total_gib * 1073741824.0);
+        v.free_bytes = uint64_t(free_gib * 1073741824.0);
+        volume_list.append(v);
+    };
+    add("/dev/sda1", "", "NTFS", "/media/windows", 100, 15);
+    add("/dev/sdb1", "USB STICK", "FAT32", "/media/usb", 29.8, 25.1);
+    add("/dev/sdc1", "", "exFAT", "/dev/sdc1", 0, 0);
+    drive_list = {drive_item_s{}};
+    const auto drive = [](const char *path, double gib) {
+        drive_item_s d;
+        d.device_path = QString::fromLatin1(path);
+        d.size_bytes = uint64_t(gib * 1073741824.0);
+        d.geometry = std::make_shared<disk_geometry_s>();
+        drive_list.append(d);
+    };
+    drive("/dev/sda", 500);
+    drive("/dev/sdb", 29.8);
+}
+
+QImage on_grey(const QImage &window)
+{
+    QImage out(window.size(), QImage::Format_RGB32);
+    out.fill(QColor(120, 120, 120));
+    QPainter p(&out);
+    p.drawImage(0, 0, window);
+    return out;
+}
+
+bool shoot(main_window_c &window, int page, const QString &path)
+{
+    window.show_page(page);
+    if (page == 1 && window.volume_page())
+        QApplication::processEvents();
+    QApplication::processEvents();
+    return on_grey(window.grab().toImage()).save(path);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: vorn_screenshots <output folder> [images...]\n");
+        return 2;
+    }
+    QApplication app(argc, argv);
+    const QString out = QString::fromLocal8Bit(argv[1]);
+    QDir().mkpath(out);
+    if (argc > 2) {
+        for (int i = 2; i < argc; ++i)
+            platform_add_image(QString::fromLocal8Bit(argv[i]));
+        enumerate_volumes();
+        enumerate_drives();
+    } else {
+        sample_lists();
+    }
+    init_done = 1;
+
+    load_language(QStringLiteral("English"), false);
+    const QStringList languages = language_names.isEmpty() ? QStringList{QStringLiteral("English")}
+                                                           : language_names;
+    int failures = 0;
+    for (int n = 0; n < languages.size(); ++n) {
+        translations.clear();
+        load_language(QStringLiteral("English"), false);
+        load_language(languages[n], true);
+        current_language = languages[n];
+        main_window_c window;
+        window.move(0, 0);
+        window.show();
+        window.on_init_finished();
+        QApplication::processEvents();
+        const QString code = image_language_code() + QStringLiteral("-%1").arg(n);
+        const int pages = n == 0 ? 5 : 3;
+        const char *names[] = {"home", "volumes", "drives", "partition", "results"};
+        for (int page = 0; page < pages; ++page)
+            if (!shoot(window, page, QStringLiteral("%1/%2-%3.png").arg(out, code,
+                                                                        QLatin1String(names[page]))))
+                ++failures;
+        window.close();
+    }
+    return failures == 0 ? 0 : 1;
+}
