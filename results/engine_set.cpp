@@ -34,21 +34,21 @@ public:
         }
     }
 
-    fat_entry_s *fat_root() override
+    const fat_entry_s *fat_root() override
     {
 #ifdef VORN_HAVE_FAT
-        auto it = fat_.found_index.find(0);
-        return it == fat_.found_index.end() ? nullptr : &it.value();
+        auto it = fat_.index().find(0);
+        return it == fat_.index().end() ? nullptr : &it.value();
 #else
         return nullptr;
 #endif
     }
 
-    ntfs_entry_s *ntfs_root() override
+    const ntfs_entry_s *ntfs_root() override
     {
 #ifdef VORN_HAVE_NTFS
-        auto it = ntfs_.found_index.find(ntfs_root_record);
-        return it == ntfs_.found_index.end() ? nullptr : &it.value();
+        auto it = ntfs_.found_index().find(ntfs_root_record);
+        return it == ntfs_.found_index().end() ? nullptr : &it.value();
 #else
         return nullptr;
 #endif
@@ -111,7 +111,7 @@ public:
     void load_config() override
     {
 #ifdef VORN_HAVE_RAW
-        raw_.sc_load_config();
+        sc_load_config("Vornrecovery.conf");
 #endif
     }
 

@@ -28,8 +28,8 @@ public:
     virtual recovery_base_c *engine(engine_kind_e kind) = 0;
 
     // After the engine's thread has ended (or a load): the index roots, null when absent.
-    virtual fat_entry_s *fat_root() = 0;     // key 0
-    virtual ntfs_entry_s *ntfs_root() = 0;   // record 5
+    virtual const fat_entry_s *fat_root() = 0;     // key 0
+    virtual const ntfs_entry_s *ntfs_root() = 0;   // record 5
     // Deep scan: the categories in the map's order, one record by position, the ids of one category.
     virtual QList<raw_category_s> raw_categories() = 0;
     virtual const raw_entry_s *raw_record(int64_t position) = 0;

@@ -1,21 +1,10 @@
 #include "results/page_dialogs.h"
 
+#include "skin/warning_box.h"
+
 #include <QDesktopServices>
 #include <QFileDialog>
-#include <QPixmap>
 #include <QUrl>
-
-QMessageBox::StandardButton show_warning_box(QWidget *parent, const QString &title, const QString &text,
-                                             QMessageBox::StandardButtons buttons)
-{
-    QMessageBox box(QMessageBox::Warning, title, text, buttons, parent,
-                    Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint);
-    const QPixmap icon(QStringLiteral(":/images/top.ico"));
-    if (!icon.isNull())
-        box.setIconPixmap(icon);
-    const int answer = box.exec();
-    return static_cast<QMessageBox::StandardButton>(answer);
-}
 
 namespace {
 const QString scan_filter = QStringLiteral("VornRecovery Scan files (*.sav);;All files (*.*)");
@@ -29,9 +18,6 @@ page_dialogs_s default_page_dialogs()
         return QFileDialog::getExistingDirectory(parent, caption, start,
                                                  QFileDialog::ShowDirsOnly | QFileDialog::DontResolveSymlinks);
     };
-    d.warning = [](QWidget *parent, const QString &text, QMessageBox::StandardButtons buttons) {
-        return show_warning_box(parent, QStringLiteral("VornRecovery"), text, buttons);
-    };
     d.save_file = [](QWidget *parent, const QString &start) {
         QString selected = scan_selected;
         return QFileDialog::getSaveFileName(parent, QStringLiteral("Save"), start, scan_filter, &selected);
@@ -42,4 +28,14 @@ page_dialogs_s default_page_dialogs()
     };
     d.open_folder = [](const QString &folder) { QDesktopServices::openUrl(QUrl::fromLocalFile(folder)); };
     return d;
+}
+
+int warning_box_with_text(QWidget *parent, const char *key, const QString &text,
+                          QMessageBox::StandardButtons buttons)
+{
+    if (warning_box_hook)
+        return warning_box_hook({warning_title, QString::fromLatin1(key), text, buttons, parent});
+    auto box = make_warning_box(warning_title, key, buttons, parent);
+    box->setText(text);
+    return box->exec();
 }

@@ -5,7 +5,7 @@
 #include "disk/volume_item.h"
 #include "results/engine_set.h"
 #include "results/page_dialogs.h"
-#include "results/page_progress.h"
+#include "skin/progress_bar.h"
 #include "results/recovery_item.h"
 #include "ui_recovery_form.h"
 
@@ -113,7 +113,7 @@ private:
     recovery_model_c *table_model_ = nullptr;
     QList<recovery_item_s> items_;
     recovery_item_s preview_item_;
-    page_progress_c progress_;
+    progress_bar_c progress_;
     QTimer timer_;
     int engine_kind_ = 0;
     MyHeaderView *header_view_ = nullptr;

@@ -12,6 +12,7 @@
 #include "results/recovery_model.h"
 #include "results/table_view.h"
 #include "results/tree_model.h"
+#include "skin/warning_box.h"
 
 #include <algorithm>
 
@@ -130,15 +131,13 @@ void recovery_window_c::on_recovery_clicked()
     if (items_.isEmpty())
         return;
     if (std::none_of(items_.cbegin(), items_.cend(), [](const recovery_item_s &i) { return i.ticked; })) {
-        dialogs.warning(this, text_for("recovery_check_warning"), QMessageBox::Ok);
+        warning_box(warning_title, "recovery_check_warning", QMessageBox::Ok, this);
         return;
     }
     const QString folder = dialogs.choose_folder(this, text_for("recovery_select"), platform_home_dir());
     if (folder.isEmpty())
         return;
-    if (platform_same_device(folder, scan_volume_) == 1 &&
-        dialogs.warning(this, text_for("recovery_same_volume_warning"), QMessageBox::Yes | QMessageBox::No) !=
-            QMessageBox::Yes)
+    if (platform_same_device(folder, scan_volume_) == 1 && !warning_yes("recovery_same_volume_warning", this))
         return;
     if (!recovery_worker_) {
         recovery_worker_ = std::make_unique<recovery_file_c>(this);
@@ -165,7 +164,8 @@ void recovery_window_c::on_recovery_finished()
     if (text.isEmpty())
         text = QStringLiteral("Files recovered: %1\nPartially recovered (unreadable parts left out): %2\n"
                               "Not recovered: %3");
-    dialogs.warning(this, text.arg(recovery_worker_->written()).arg(partial).arg(failed), QMessageBox::Ok);
+    warning_box_with_text(this, "recovery_partial_warning",
+                          text.arg(recovery_worker_->written()).arg(partial).arg(failed), QMessageBox::Ok);
 }
 
 void recovery_window_c::on_save_result_clicked()

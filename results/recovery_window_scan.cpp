@@ -7,6 +7,7 @@
 #include "results/recovery_file.h"
 #include "results/tree_build.h"
 #include "results/tree_model.h"
+#include "skin/warning_box.h"
 
 #include <QMovie>
 
@@ -107,11 +108,11 @@ bool recovery_window_c::build_tree()
     std::unique_ptr<TreeModel> model;
     switch (engine_kind_) {
     case kind_ntfs:
-        if (ntfs_entry_s *root = engines_->ntfs_root())
+        if (const ntfs_entry_s *root = engines_->ntfs_root())
             model = build_ntfs_tree(root);
         break;
     case kind_fat:
-        if (fat_entry_s *root = engines_->fat_root())
+        if (const fat_entry_s *root = engines_->fat_root())
             model = build_fat_tree(root);
         break;
     case kind_deep:
@@ -153,7 +154,7 @@ void recovery_window_c::on_thread_finished()
     if (found || code == stop_discard || code == stop_user || deep_scan_ || engine_kind_ == kind_deep ||
         !isVisible())
         return;
-    if (dialogs.warning(this, text_for("deep_scan_query"), QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
+    if (!warning_yes("deep_scan_query", this))
         return;
     current_engine_->reset();
     deep_scan_ = 1;

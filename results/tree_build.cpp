@@ -20,7 +20,7 @@ bool shown_directory(const ntfs_entry_s &e)
 // Depth-first walk with an explicit stack: a deep directory chain cannot overflow the thread's
 // stack, and an entry already placed is never placed twice (a damaged index cannot loop).
 template <typename Entry>
-std::unique_ptr<TreeModel> build_quick_tree(Entry *root)
+std::unique_ptr<TreeModel> build_quick_tree(const Entry *root)
 {
     auto model = std::make_unique<TreeModel>();
     if (!root)
@@ -28,13 +28,13 @@ std::unique_ptr<TreeModel> build_quick_tree(Entry *root)
     auto *top = new TreeNode(QStringLiteral("/"), nullptr, root);
     model->root()->append(top);
     QSet<const Entry *> placed{root};
-    std::vector<std::pair<TreeNode *, Entry *>> stack{{top, root}};
+    std::vector<std::pair<TreeNode *, const Entry *>> stack{{top, root}};
     while (!stack.empty()) {
         auto [node, entry] = stack.back();
         stack.pop_back();
         // Children are appended in index order; their own children are filled when popped.
         const qsizetype first = qsizetype(stack.size());
-        for (Entry *child : entry->children) {
+        for (const Entry *child : entry->children) {
             if (!child || !shown_directory(*child) || placed.contains(child))
                 continue;
             placed.insert(child);
@@ -49,9 +49,9 @@ std::unique_ptr<TreeModel> build_quick_tree(Entry *root)
 
 } // namespace
 
-std::unique_ptr<TreeModel> build_fat_tree(fat_entry_s *root) { return build_quick_tree(root); }
+std::unique_ptr<TreeModel> build_fat_tree(const fat_entry_s *root) { return build_quick_tree(root); }
 
-std::unique_ptr<TreeModel> build_ntfs_tree(ntfs_entry_s *root) { return build_quick_tree(root); }
+std::unique_ptr<TreeModel> build_ntfs_tree(const ntfs_entry_s *root) { return build_quick_tree(root); }
 
 std::unique_ptr<TreeModel> build_deep_tree(const QList<raw_category_s> &categories)
 {

@@ -10,9 +10,9 @@
 #include <memory>
 
 // Directories below root that hold files (directory bit, has_files, first cluster not 0).
-std::unique_ptr<TreeModel> build_fat_tree(fat_entry_s *root);
+std::unique_ptr<TreeModel> build_fat_tree(const fat_entry_s *root);
 // Directories below root that hold files (directory flag, has_files, record above 11).
-std::unique_ptr<TreeModel> build_ntfs_tree(ntfs_entry_s *root);
+std::unique_ptr<TreeModel> build_ntfs_tree(const ntfs_entry_s *root);
 // One leaf per category, in the given order; "/" has no payload.
 std::unique_ptr<TreeModel> build_deep_tree(const QList<raw_category_s> &categories);
 

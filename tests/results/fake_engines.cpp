@@ -89,13 +89,13 @@ recovery_base_c *fake_engine_set_c::engine(engine_kind_e kind)
     }
 }
 
-fat_entry_s *fake_engine_set_c::fat_root()
+const fat_entry_s *fake_engine_set_c::fat_root()
 {
     auto it = fat_index.find(0);
     return it == fat_index.end() ? nullptr : &it.value();
 }
 
-ntfs_entry_s *fake_engine_set_c::ntfs_root()
+const ntfs_entry_s *fake_engine_set_c::ntfs_root()
 {
     auto it = ntfs_index.find(ntfs_root_record);
     return it == ntfs_index.end() ? nullptr : &it.value();

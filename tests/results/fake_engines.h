@@ -51,8 +51,8 @@ class fake_engine_set_c final : public engine_set_c {
 public:
     fake_engine_set_c();
     recovery_base_c *engine(engine_kind_e kind) override;
-    fat_entry_s *fat_root() override;
-    ntfs_entry_s *ntfs_root() override;
+    const fat_entry_s *fat_root() override;
+    const ntfs_entry_s *ntfs_root() override;
     QList<raw_category_s> raw_categories() override;
     const raw_entry_s *raw_record(int64_t position) override;
     std::span<const int64_t> category_ids(const void *ids) override;
