@@ -35,14 +35,20 @@ int cmd_drives(const QStringList &args)
     QCommandLineParser parser;
     const QCommandLineOption json(QStringLiteral("json"), QStringLiteral("Print JSON for scripts."));
     parser.addOption(json);
+    const QCommandLineOption sysroot(QStringLiteral("sysroot"),
+                                     QStringLiteral("Read sys/, proc/ and dev/ below DIR instead of /."),
+                                     QStringLiteral("DIR"));
+    parser.addOption(sysroot);
     parser.addPositionalArgument(QStringLiteral("IMAGE"), QStringLiteral("Disk image files to list as drives."),
                                  QStringLiteral("[IMAGE...]"));
     int status = cli_ok;
     if (!cli_parse(parser, QStringLiteral("drives"),
-                   QStringLiteral("drives [--json] [IMAGE...]: list the physical drives and the given "
+                   QStringLiteral("drives [--json] [--sysroot DIR] [IMAGE...]: list the physical drives and the given "
                                   "disk images with their geometry."),
                    args, &status))
         return status;
+    if (parser.isSet(sysroot))
+        platform_set_root(parser.value(sysroot));
     const int failed = cli_add_images(parser.positionalArguments());
     enumerate_drives();
 

@@ -66,13 +66,18 @@ QStringList real_drive_nodes()
     QStringList nodes;
     const bool admin = platform_is_admin();
     for (const sysfs_disk_s &d : platform_sysfs_disks()) {
-        if (d.size_sectors == 0 || (!d.removable && !admin))
+        if ((d.size_known && d.size_sectors == 0) || (!d.removable && !admin))
             continue; // no medium, or a fixed disk for a normal user
+        // A disk this user cannot read, or whose medium is out, is no drive: it would end the
+        // drive list before the images.
         const int fd = open_read_only(d.node);
         if (fd < 0)
             continue;
+        drive_probe_s probe;
+        const bool present = platform_probe_fd(fd, probe) == 0 && probe.present;
         ::close(fd);
-        nodes.append(d.node);
+        if (present)
+            nodes.append(d.node);
     }
     return nodes;
 }

@@ -98,7 +98,7 @@ void read_partitions(const QString &dir, sysfs_disk_s &disk)
         if (!parse_u64(read_attr(pdir + QStringLiteral("/start")), start) ||
             !parse_u64(read_attr(pdir + QStringLiteral("/size")), size) || size == 0)
             continue;
-        if (disk.size_sectors) {
+        if (disk.size_known) {
             if (start >= disk.size_sectors)
                 continue; // beyond the end of the disk
             size = std::min(size, disk.size_sectors - start);
@@ -152,8 +152,10 @@ QList<sysfs_disk_s> platform_sysfs_disks()
         d.node = node_for(name);
         d.removable = read_attr(dir + QStringLiteral("/removable")) == "1";
         uint64_t v = 0;
-        if (parse_u64(read_attr(dir + QStringLiteral("/size")), v))
+        if (parse_u64(read_attr(dir + QStringLiteral("/size")), v)) {
             d.size_sectors = v;
+            d.size_known = true;
+        }
         if (parse_u64(read_attr(dir + QStringLiteral("/queue/logical_block_size")), v) &&
             v >= 512 && v <= 65536 && (v & (v - 1)) == 0)
             d.logical_block_size = static_cast<uint32_t>(v);

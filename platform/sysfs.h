@@ -20,7 +20,8 @@ struct sysfs_disk_s {
     QString name;                    // "sdb"
     QString node;                    // <root>/dev/sdb
     bool removable = false;
-    uint64_t size_sectors = 0;       // 512-byte units; 0 when unknown or no medium
+    uint64_t size_sectors = 0;       // 512-byte units; 0 when no medium (or unknown)
+    bool size_known = false;         // the size attribute held a number
     uint32_t logical_block_size = 0; // 0 when unknown
     dev_t devno = 0;
     QList<sysfs_partition_s> partitions; // in partition-number order
