@@ -6,6 +6,7 @@
 
 #include <QFile>
 #include <QLoggingCategory>
+#include <QSet>
 
 #include <algorithm>
 #include <ctime>
@@ -193,7 +194,8 @@ void fat_recovery_c::take_entry(const fat_info_s &info, uint32_t parent, bool in
     if (!e.in_deleted_dir && n.in_deleted_dir)
         replace = false;
     else if (!is_dir(n))
-        replace = n.created_time > e.created_time;
+        // A live directory owns its cluster now: a deleted file that began there was overwritten.
+        replace = !(is_dir(e) && !is_deleted(e)) && n.created_time > e.created_time;
     else if (is_deleted(n))
         replace = (is_dir(e) && !is_deleted(e)) ? false : n.created_time > e.created_time;
     else
