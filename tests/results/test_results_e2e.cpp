@@ -212,6 +212,63 @@ private Q_SLOTS:
         QCOMPARE(test_read_file(QDir(out.path()).filePath(found.first().name)), picture_);
     }
 
+    void ntfs_scan_and_recovery()
+    {
+        VORN_REQUIRE_TOOL("mkntfs");
+        VORN_REQUIRE_TOOL("ntfs-3g");
+        if (!QFileInfo::exists(QStringLiteral("/dev/fuse")))
+            QSKIP("FUSE is not available");
+        const QString image = dir_.filePath("ntfs.img");
+        const QString mnt = dir_.filePath("mnt");
+        QDir().mkpath(mnt);
+        QVERIFY(test_make_sparse_file(image, 16 * 1024 * 1024));
+        QCOMPARE(test_run_tool("mkntfs", {"-F", "-Q", "-q", image}), 0);
+        if (test_run_tool("ntfs-3g", {image, mnt}) != 0)
+            QSKIP("ntfs-3g cannot mount here");
+        QDir(mnt).mkpath("photos/old");
+        const bool filled = test_write_file(mnt + "/photos/pic.png", picture_) &&
+                            test_write_file(mnt + "/photos/old/note.txt", note_) &&
+                            test_write_file(mnt + "/photos/live.txt", "live");
+        QFile::remove(mnt + "/photos/pic.png");
+        QFile::remove(mnt + "/photos/old/note.txt");
+        QCOMPARE(test_run_tool("umount", {mnt}), 0);
+        QVERIFY(filled);
+
+        QCOMPARE(platform_add_image(image), 0);
+        volume_item_s v;
+        v.volume_name = v.device_name = v.mount_point = QFileInfo(image).absoluteFilePath();
+        v.file_system = QStringLiteral("NTFS");
+        v.total_bytes = uint64_t(QFileInfo(image).size());
+        const QList<volume_item_s> saved = volume_list;
+        volume_list = {volume_item_s{}, v};
+        page_s p;
+        QVERIFY(p.scan(v, 0));
+        volume_list = saved;
+        QCOMPARE(p.top_level(), QStringList{"photos"});
+        TreeModel *m = p.page->tree_model();
+        const QModelIndex photos = m->index(0, 0, m->index(0, 0));
+        QCOMPARE(m->index(0, 0, photos).data().toString(), QStringLiteral("old"));
+        p.click_node("photos");
+        QCOMPARE(p.page->items().size(), 1);
+        QCOMPARE(p.page->items()[0].name, QStringLiteral("pic.png"));
+
+        p.page->on_list_clicked(p.page->table_model()->index(0, 1));
+        QVERIFY(p.page->preview_ready());
+        QCOMPARE(QColor(p.page->grab().toImage().pixel(329 + 100, 84 + 50)), QColor(0, 200, 0));
+
+        QTemporaryDir out;
+        p.folder = out.path();
+        p.page->on_list_clicked(p.page->table_model()->index(0, 0));
+        p.page->on_recovery_clicked();
+        QVERIFY(QTest::qWaitFor([&] { return !p.opened.isEmpty(); }, 30000));
+        QCOMPARE(QDir(out.path()).entryList(QDir::Files), QStringList{"pic.png"});
+        QCOMPARE(test_read_file(out.filePath("pic.png")), picture_);
+
+        p.page->on_tree_clicked(m->index(0, 0, photos));
+        QCOMPARE(p.page->items().size(), 1);
+        QCOMPARE(p.page->items()[0].name, QStringLiteral("note.txt"));
+    }
+
     void empty_quick_scan_offers_deep_scan()
     {
         // A deleted picture directly in the root: no directory qualifies, the tree is empty.
