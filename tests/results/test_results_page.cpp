@@ -76,6 +76,11 @@ private Q_SLOTS:
         QCOMPARE(f.engines->config_loads, 1);
         QVERIFY(f.page->btn_pause->isVisibleTo(f.page.get()));
         QVERIFY(f.page->btn_filter->isVisibleTo(f.page.get()));
+        f.page->show();
+        // 800 x 600: the preview takes (600 - 143) * 0.4 = 182 px, the table starts at 268.
+        QCOMPARE(f.page->table_view()->geometry(), QRect(212, 268, 578, 274));
+        QCOMPARE(f.page->tv_dirtree->geometry(), QRect(10, 79, 193, 463));
+        QCOMPARE(f.page->btn_recovery->pos(), QPoint(500, 551));
     }
 
     void pause_resume_stop_follow_the_state_table()
