@@ -98,6 +98,8 @@ private:
     void replace_table_model();
     void set_tree_model(TreeModel *model);
     bool build_tree();
+    // The end of a scan (or of a load): show the results, or offer a deep scan.
+    void finish_scan();
     recovery_base_c *choose_engine(const volume_item_s &volume);
     void start_engine();
     void paint_status(QPainter &painter);

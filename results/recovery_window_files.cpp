@@ -204,7 +204,7 @@ int recovery_window_c::load_scan_file()
     engine_kind_ = 2;
     current_engine_ = raw;
     raw->set_volume(scan_volume_);
-    on_thread_finished();
+    finish_scan(); // as if the engine thread had ended
     btn_pause->hide();
     btn_filter->hide();
     return 0;

@@ -138,6 +138,11 @@ void recovery_window_c::on_thread_finished()
     // A late finished() of an engine that is no longer polled changes nothing.
     if (sender() && sender() != current_engine_)
         return;
+    finish_scan();
+}
+
+void recovery_window_c::finish_scan()
+{
     btn_pause->setText(text_for("btn_start"));
     btn_stop->hide();
     const int32_t code = current_engine_->get_stop();
