@@ -129,14 +129,33 @@ int load_language(const QString &name, bool set_index)
     FILE *file = std::fopen(path.toUtf8().constData(), "r");
     if (!file)
         return -1;
+    QByteArray content;
+    char chunk[65536];
+    size_t n;
+    while ((n = std::fread(chunk, 1, sizeof chunk, file)) > 0)
+        content.append(chunk, static_cast<qsizetype>(n));
+    std::fclose(file);
+    parse_language_text(content, name, set_index);
+    return 0;
+}
 
+void parse_language_text(const QByteArray &content, const QString &name, bool set_index)
+{
     language_names.clear();
     bool inside = false;
-    const QByteArray wanted = name.toUtf8();
-    char buffer[2048];
-    // Lines are read in pieces of at most 2047 bytes; each piece counts as a line.
-    while (std::fgets(buffer, sizeof buffer, file)) {
-        std::string line(buffer);
+    const std::string wanted = name.toUtf8().toStdString();
+    const char *data = content.constData();
+    const size_t size = static_cast<size_t>(content.size());
+    // Lines are taken in pieces of at most 2047 bytes, as a 2048-byte line buffer reads them;
+    // each piece counts as a line, and a NUL byte ends the piece's text.
+    for (size_t pos = 0; pos < size;) {
+        size_t len = 0;
+        while (len < 2047 && pos + len < size && data[pos + len] != '\n')
+            ++len;
+        if (len < 2047 && pos + len < size)
+            ++len; // the line end belongs to the piece
+        std::string line(data + pos, qstrnlen(data + pos, static_cast<uint>(len)));
+        pos += len;
         if (line.size() >= 2 && line.compare(line.size() - 2, 2, "\r\n") == 0)
             line.replace(line.size() - 2, 2, "\n");
         std::string section, key, text;
@@ -144,7 +163,7 @@ int load_language(const QString &name, bool set_index)
             language_names.append(QString::fromUtf8(section.data(), static_cast<qsizetype>(section.size())));
             if (inside) {
                 inside = false;
-            } else if (section == wanted.toStdString()) {
+            } else if (section == wanted) {
                 inside = true;
                 if (set_index)
                     current_language_index = static_cast<int>(language_names.size()) - 1;
@@ -154,8 +173,6 @@ int load_language(const QString &name, bool set_index)
             translations[key] = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
         }
     }
-    std::fclose(file);
-    return 0;
 }
 
 const QString &text_for(const std::string &key) { return translations[key]; }

@@ -1,6 +1,7 @@
 #pragma once
 // Texts by key from language.ini: English first, the chosen language laid over it.
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <map>
@@ -18,6 +19,9 @@ QString language_file();
 // Reads section `name` into translations (rebuilding language_names on the way). 0 when the file
 // was read, -1 when it could not be opened (nothing changes then).
 int load_language(const QString &name, bool set_index);
+
+// The parsing half of load_language, over the file's bytes.
+void parse_language_text(const QByteArray &content, const QString &name, bool set_index);
 
 // The text of key; a key without text is entered with an empty text and that text is returned.
 // Window thread only: it inserts missing keys.

@@ -1,12 +1,88 @@
+#include "cli/cli_recover_paths.h"
+#include "cli/cli_scan_run.h"
 #include "cli/cli_util.h"
 #include "cli/commands.h"
+#include "engines/fat/sector_layer.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+
+struct recover_counts_s {
+    int written = 0;
+    int partial = 0;
+    int failed = 0;
+};
+
+recover_counts_s write_rows(recovery_base_c &engine, const QList<found_row_s> &rows, const QDir &out,
+                            bool deleted_only)
+{
+    recover_counts_s counts;
+    const QHash<int64_t, QString> paths = cli_recover_paths(rows);
+    for (const found_row_s &row : rows) {
+        if (row.directory || (deleted_only && !row.deleted))
+            continue;
+        const QString path = out.filePath(paths.value(row.id));
+        if (!QDir().mkpath(QFileInfo(path).path())) {
+            cli_error(QStringLiteral("cannot create the folder for %1").arg(path));
+            ++counts.failed;
+            continue;
+        }
+        const int32_t r = engine.recover_file(row.id, path);
+        if (r == 0) {
+            ++counts.written;
+        } else if (r == recover_partial) {
+            cli_error(QStringLiteral("partially recovered: %1").arg(row.path));
+            ++counts.partial;
+        } else {
+            cli_error(QStringLiteral("could not recover: %1").arg(row.path));
+            ++counts.failed;
+        }
+    }
+    return counts;
+}
+
+} // namespace
 
 int cmd_recover(const QStringList &args)
 {
     QCommandLineParser parser;
+    const QCommandLineOption out_option(QStringLiteral("out"), QStringLiteral("Folder to write into."),
+                                        QStringLiteral("DIR"));
+    const QCommandLineOption deleted_only(QStringLiteral("deleted-only"),
+                                          QStringLiteral("Write deleted files only."));
+    parser.addOption(out_option);
+    parser.addOption(deleted_only);
+    cli_scan_options_s options;
+    options.add_to(parser);
+    parser.addPositionalArgument(QStringLiteral("SOURCE"),
+                                 QStringLiteral("Volume name, device node, mount point or image file."));
     int status = cli_ok;
-    if (!cli_parse(parser, QStringLiteral("recover"), QStringLiteral("recover: not available yet."), args, &status))
+    if (!cli_parse(parser, QStringLiteral("recover"),
+                   QStringLiteral("recover SOURCE --out DIR [--partition N] [--deleted-only]: write the "
+                                  "found files into DIR, keeping their folders."),
+                   args, &status))
         return status;
-    cli_error(QStringLiteral("'recover' is not available yet"));
-    return cli_failed;
+    if (parser.positionalArguments().size() != 1 || !parser.isSet(out_option)) {
+        cli_error(QStringLiteral("recover takes one SOURCE and --out DIR; try 'recover --help'"));
+        return cli_usage;
+    }
+    const QDir out(parser.value(out_option));
+    if (!QDir().mkpath(out.absolutePath())) {
+        cli_error(QStringLiteral("cannot create '%1'").arg(out.path()));
+        return cli_failed;
+    }
+    cli_scan_s scan;
+    status = cli_scan_source(parser, options, parser.positionalArguments().first(), scan);
+    if (status == cli_ok) {
+        const recover_counts_s counts =
+            write_rows(*scan.engine, scan.engine->found_rows(), QDir(out.absolutePath()), parser.isSet(deleted_only));
+        cli_print(QStringLiteral("%1 files written, %2 partially recovered, %3 failed\n")
+                      .arg(counts.written).arg(counts.partial).arg(counts.failed));
+        if (counts.failed > 0)
+            status = cli_failed;
+    }
+    shutdown_sector_layer();
+    return status;
 }

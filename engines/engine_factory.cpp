@@ -1,5 +1,6 @@
 #include "engines/engine_factory.h"
 
+#include "engines/fat_recovery.h"
 #include "engines/raw_recovery.h"
 
 engine_kind_e choose_engine_kind(const volume_item_s &volume, bool deep)
@@ -16,9 +17,10 @@ engine_kind_e choose_engine_kind(const volume_item_s &volume, bool deep)
 std::unique_ptr<recovery_base_c> make_engine(engine_kind_e kind)
 {
     switch (kind) {
+    case engine_fat:
+        return std::make_unique<fat_recovery_c>();
     case engine_deep:
         return std::make_unique<raw_recovery_c>();
-    case engine_fat:  // fat_recovery_c
     case engine_ntfs: // ntfs_recovery_c
     case engine_none:
         break;

@@ -13,14 +13,25 @@
 void platform_set_root(const QString &root);
 QString platform_root();
 
+// Administrator test: effective user id 0. Tests force an answer with 1 or 0; -1 restores the
+// real test.
+bool platform_is_admin();
+void platform_set_admin_override(int admin);
+
 // Disk image files (from the command line or opened in the window); each is a drive of its own,
-// numbered after the real drives. Returns 0, or -1 when the file cannot be read.
-int platform_add_image(const QString &path);
+// numbered after the real drives. Returns 0, or -1 when the file cannot be used (it cannot be
+// opened for reading, is not a regular file or block device, or is empty); *reason then says
+// why in a few words.
+int platform_add_image(const QString &path, QString *reason = nullptr);
 QStringList platform_images();
 void platform_clear_images();
 
-// Drive nodes in drive-number order: real whole-disk block devices, then images; at most 10.
+// Drive nodes in drive-number order, at most 10: first the real whole disks that have a medium and
+// can be opened for reading (removable ones always, fixed ones only for the administrator), then
+// the images.
 QStringList platform_drive_nodes();
+// Images that were added but do not fit in the ten drive numbers.
+QStringList platform_images_left_out();
 
 // What a drive node reports about itself.
 struct drive_probe_s {
@@ -34,7 +45,11 @@ struct drive_probe_s {
 };
 // Probes an open drive (fd of a block device or an image file). 0, or -1 when it cannot be told.
 int platform_probe_fd(int fd, drive_probe_s &out);
-// Opens node read-only and probes it.
+// Probes an open drive and adds what is known about its node: the sysfs removable flag (images
+// count as removable) and, for a node that is a plain file in a test tree, the sysfs logical
+// block size.
+int platform_probe_open_drive(const QString &node, int fd, drive_probe_s &out);
+// Opens node read-only and probes it as platform_probe_open_drive does.
 int platform_probe_drive(const QString &node, drive_probe_s &out);
 
 // Where a volume lives: the drive that holds it and its byte range there.
@@ -46,7 +61,8 @@ struct volume_location_s {
     uint64_t offset = 0;       // byte offset on the drive
     uint64_t length = 0;       // bytes
 };
-// Resolves a volume name (as discovery lists it), a device node or an image file.
+// Resolves a volume name (as discovery lists it), a device node, a mount point, an image file or
+// "<image>#<n>". 0, or -1 when nothing matches.
 int platform_locate_volume(const QString &volume_name, volume_location_s &out);
 
 // A read-only handle confined to the volume's byte range; null when it cannot be opened.

@@ -66,7 +66,7 @@ bool check_drive(drive_slot_s &d)
     if (!d.attached) {
         drive_probe_s probe;
         const auto *file = dynamic_cast<const file_source_c *>(d.source.get());
-        if (!file || platform_probe_fd(file->fd(), probe) != 0 || !probe.present) {
+        if (!file || platform_probe_open_drive(d.node, file->fd(), probe) != 0 || !probe.present) {
             d.status = drive_status_noinit;
             return false;
         }
@@ -103,10 +103,12 @@ void open_drives_locked()
         d.node.clear();
         if (n >= nodes.size() || opened != n)
             continue;
-        d.source = platform_open_drive(nodes[n]);
-        if (!d.source)
-            continue; // stop at the first drive that fails to open
         d.node = nodes[n];
+        d.source = platform_open_drive(nodes[n]);
+        if (!d.source) {
+            d.node.clear();
+            continue; // stop at the first drive that fails to open
+        }
         ++opened;
         const bool ok = check_drive(d);
         if (ok)
@@ -128,13 +130,14 @@ void media_check_loop()
         for (int n = 1; n < l.count && !l.media_stop; ++n) {
             std::this_thread::sleep_for(1ms);
             drive_slot_s &d = l.drives[n];
-            if (!d.source || (d.status & drive_status_noinit) || d.attached)
+            if (d.status & drive_status_noinit)
                 continue;
             if (!l.lock.try_lock_for(100ms))
                 continue;
-            drive_probe_s probe;
+            // The handle is looked at only under the lock: a reopen may be replacing it.
             const auto *file = dynamic_cast<const file_source_c *>(d.source.get());
-            if (!file || platform_probe_fd(file->fd(), probe) != 0 || !probe.present)
+            drive_probe_s probe;
+            if (file && !d.attached && (platform_probe_fd(file->fd(), probe) != 0 || !probe.present))
                 d.status = drive_status_noinit;
             l.lock.unlock();
         }
@@ -147,13 +150,12 @@ void media_check_loop()
 int init_sector_layer()
 {
     sector_layer_s &l = layer();
-    if (!l.buffer) {
-        l.buffer = static_cast<uint8_t *>(std::aligned_alloc(4096, sector_transfer_bytes));
-        if (!l.buffer)
-            return 0;
-    }
     {
         std::lock_guard<std::timed_mutex> guard(l.lock);
+        if (!l.buffer)
+            l.buffer = static_cast<uint8_t *>(std::aligned_alloc(4096, sector_transfer_bytes));
+        if (!l.buffer)
+            return 0;
         open_drives_locked();
     }
     if (!l.media_thread.joinable())
@@ -205,13 +207,13 @@ uint8_t sector_drive_status_cached(uint8_t drive)
 int read_drive_sectors(uint8_t drive, uint8_t *dest, uint64_t sector, uint32_t count)
 {
     sector_layer_s &l = layer();
-    if (drive >= l.count || (l.drives[drive].status & drive_status_noinit) || !l.buffer)
+    if (drive >= l.count || (l.drives[drive].status & drive_status_noinit))
         return sector_not_ready;
     std::unique_lock<std::timed_mutex> guard(l.lock, 3000ms);
     if (!guard.owns_lock())
         return sector_not_ready;
     drive_slot_s &d = l.drives[drive];
-    if (!d.source || d.sector_size == 0)
+    if (!d.source || d.sector_size == 0 || !l.buffer)
         return sector_not_ready;
     const uint64_t bytes = static_cast<uint64_t>(count) * d.sector_size;
     if (count == 0 || bytes > sector_transfer_bytes)
@@ -228,10 +230,21 @@ int bind_volume(const QString &volume_name, uint8_t &drive, int32_t &partition_n
                 uint64_t &start_sector)
 {
     volume_location_s loc;
-    if (platform_locate_volume(volume_name, loc) != 0 || loc.drive_number < 0 ||
-        loc.drive_number >= sector_max_drives)
+    if (platform_locate_volume(volume_name, loc) != 0 || loc.drive_node.isEmpty())
         return -1;
-    drive = static_cast<uint8_t>(loc.drive_number);
+    // Drives may have come or gone since the table was opened, shifting the numbers: bind to the
+    // slot that holds this volume's drive, never to whatever now has its number.
+    sector_layer_s &l = layer();
+    std::unique_lock<std::timed_mutex> guard(l.lock, 5000ms);
+    if (!guard.owns_lock())
+        return -1;
+    int found = -1;
+    for (int n = 0; n < l.count && found < 0; ++n)
+        if (l.drives[n].source && l.drives[n].node == loc.drive_node)
+            found = n;
+    if (found < 0)
+        return -1;
+    drive = static_cast<uint8_t>(found);
     partition_number = loc.partition_number;
     start_sector = loc.offset / 512;
     return 0;
@@ -242,9 +255,9 @@ void sector_layer_attach(int n, std::unique_ptr<source_c> source, uint32_t secto
     sector_layer_s &l = layer();
     if (n < 0 || n >= sector_max_drives)
         return;
+    std::lock_guard<std::timed_mutex> guard(l.lock);
     if (!l.buffer)
         l.buffer = static_cast<uint8_t *>(std::aligned_alloc(4096, sector_transfer_bytes));
-    std::lock_guard<std::timed_mutex> guard(l.lock);
     drive_slot_s &d = l.drives[n];
     d.source = std::move(source);
     d.attached = true;
