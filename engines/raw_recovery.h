@@ -4,6 +4,7 @@
 // results as a scan file (a 256-byte device-path header followed by 32-byte records).
 
 #include "engines/carve/sc_api.h"
+#include "engines/found_entries.h"
 #include "engines/recovery_base.h"
 
 #include <QString>
@@ -12,14 +13,6 @@
 #include <unordered_map>
 #include <vector>
 
-// One carved file; also the 32-byte record of the scan file (little-endian).
-struct raw_entry_s {
-    int64_t index = 0;   // position in records when it was reported
-    int64_t offset = 0;  // first byte from the start of the volume
-    int64_t size = 0;    // bytes
-    char extension[8] = {}; // without the dot, zero-padded; 8 characters have no terminator
-};
-static_assert(sizeof(raw_entry_s) == 32, "scan file record is 32 bytes");
 
 class raw_recovery_c : public recovery_base_c {
     Q_OBJECT
