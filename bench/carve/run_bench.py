@@ -57,7 +57,16 @@ def generated_files(gen, pngs, wavs):
                     run(["convert", p, dst])
                 if os.path.exists(dst):
                     out.append(dst)
-    wavs = sorted(wavs)[:12]
+    # Sound: the desktop's sound theme decoded to WAV, then encoded by the distribution's tools.
+    oga = sorted(glob.glob("/usr/share/sounds/freedesktop/stereo/*.oga"))
+    for i, src in enumerate(oga):
+        w = os.path.join(gen, "s%03d.wav" % i)
+        if not os.path.exists(w) and shutil.which("oggdec"):
+            run(["oggdec", "-Q", "-o", w, src])
+        if os.path.exists(w):
+            wavs.append(w)
+            out.append(w)
+    wavs = sorted(set(wavs))[:24]
     for i, w in enumerate(wavs):
         for ext, cmd in (("flac", ["flac", "-s", "-f", "-o", "{dst}", w]),
                          ("mp3", ["lame", "--quiet", "--add-id3v2", "--tt", "t%d" % i, w, "{dst}"]),
@@ -67,28 +76,36 @@ def generated_files(gen, pngs, wavs):
                 run([c.replace("{dst}", dst) for c in cmd])
             if os.path.exists(dst):
                 out.append(dst)
-        if i < 5 and shutil.which("mkvmerge"):
-            dst = os.path.join(gen, "v%03d.mkv" % i)
+        if i < 8 and shutil.which("mkvmerge"):
             src = os.path.join(gen, "a%03d.ogg" % i)
-            if not os.path.exists(dst) and os.path.exists(src):
-                run(["mkvmerge", "-q", "-o", dst, src])
-            if os.path.exists(dst):
-                out.append(dst)
-    docs = sorted(glob.glob("/usr/share/doc/*/copyright"))[:200]
-    for i in range(8):
+            for ext, extra in (("mkv", []), ("webm", ["--webm"])):
+                dst = os.path.join(gen, "v%03d.%s" % (i, ext))
+                if not os.path.exists(dst) and os.path.exists(src):
+                    run(["mkvmerge", "-q"] + extra + ["-o", dst, src])
+                if os.path.exists(dst):
+                    out.append(dst)
+    # Archives and databases of the packages' documentation.
+    docs = sorted(glob.glob("/usr/share/doc/*/copyright"))[:240]
+    for i in range(12):
         chunk = docs[i * 20:(i + 1) * 20]
         if not chunk:
             break
+        folder = os.path.join(gen, "docs%03d" % i)
+        if not os.path.isdir(folder):
+            os.makedirs(folder)
+            for c in chunk:
+                shutil.copy(c, os.path.join(folder, c.split("/")[-2] + ".txt"))
+        names = sorted(os.path.join(folder, n) for n in os.listdir(folder))
         z = os.path.join(gen, "d%03d.zip" % i)
         if not os.path.exists(z):
-            run(["zip", "-q", "-j", z] + chunk)
+            run(["zip", "-q", "-j", z] + names)
         s = os.path.join(gen, "d%03d.7z" % i)
-        if i < 4 and not os.path.exists(s) and shutil.which("7z"):
-            run(["7z", "a", "-bd", s] + chunk)
+        if i < 6 and not os.path.exists(s) and shutil.which("7z"):
+            run(["7z", "a", "-bd", s] + names)
         db = os.path.join(gen, "d%03d.sqlite" % i)
-        if i < 4 and not os.path.exists(db):
+        if i < 6 and not os.path.exists(db):
             sql = "create table t(name, body);" + "".join(
-                "insert into t values('%s', readfile('%s'));" % (c, c) for c in chunk)
+                "insert into t values('%s', readfile('%s'));" % (n, n) for n in names)
             run(["sqlite3", db, sql])
         out += [f for f in (z, s, db) if os.path.exists(f)]
     return out
@@ -177,6 +194,7 @@ def main():
     ap.add_argument("--config", required=True)
     ap.add_argument("--cache", required=True)
     ap.add_argument("--only", default="")
+    ap.add_argument("--peer-timeout", type=int, default=1200)
     args = ap.parse_args()
     os.makedirs(args.cache, exist_ok=True)
     image, entries = build_image(args.cache)
@@ -219,7 +237,12 @@ def main():
                 for line in src:
                     m = re.match(r"^#(\s+\S+\s+[yYnN]\s+\d+\s+\S+.*)$", line)
                     dst.write(m.group(1) + "\n" if m else line)
-            secs, r = timed(["scalpel", "-q", "512", "-c", conf, "-o", os.path.join(out, "o"), image])
+            try:
+                secs, r = timed(["scalpel", "-q", "512", "-c", conf, "-o", os.path.join(out, "o"), image],
+                                timeout=args.peer_timeout)
+            except subprocess.TimeoutExpired:
+                secs = float(args.peer_timeout)
+                print("  scalpel stopped after %d s" % args.peer_timeout)
             recovered[tool] = wanted & hashes_in(os.path.join(out, "o"))
             results.append((tool, secs, count_files(os.path.join(out, "o")), len(recovered[tool])))
         print("  %s done in %.1f s" % (tool, results[-1][1]), flush=True)
