@@ -196,6 +196,7 @@ def main():
     ap.add_argument("--only", default="")
     ap.add_argument("--peer-timeout", type=int, default=1200)
     args = ap.parse_args()
+    args.cache, args.scanner, args.config = (os.path.abspath(p) for p in (args.cache, args.scanner, args.config))
     os.makedirs(args.cache, exist_ok=True)
     image, entries = build_image(args.cache)
     size = os.path.getsize(image)
@@ -207,7 +208,7 @@ def main():
     recovered = {}
     tools = args.only.split(",") if args.only else ["ours", "photorec", "foremost", "scalpel"]
 
-    # Drop the image from the page cache effects by reading it once before the first run.
+    # Read the image once so that every tool starts with it in the page cache alike.
     with open(image, "rb") as f:
         while f.read(64 * 1024**2):
             pass

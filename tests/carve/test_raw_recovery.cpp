@@ -157,6 +157,10 @@ private Q_SLOTS:
         QTest::newRow("utf-8") << QString::fromUtf8("/media/jürgen/Fotos 照片.img") << QString::fromUtf8("/media/jürgen/Fotos 照片.img");
         QTest::newRow("trailing backslash removed") << "/dev/sdc1\\" << "/dev/sdc1";
         QTest::newRow("cut to 255 bytes") << ("/" + QString(300, 'a')) << ("/" + QString(254, 'a'));
+        QTest::newRow("cut between characters") << ("/" + QString(199, 'a') + QString(30, QChar(0xE9)))
+                                                 << ("/" + QString(199, 'a') + QString(27, QChar(0xE9)));
+        QTest::newRow("cut inside a three-byte character") << ("/" + QString(253, 'a') + QString(3, QChar(0x7167)))
+                                                           << ("/" + QString(253, 'a'));
     }
     void header_text()
     {
