@@ -66,6 +66,7 @@ void run_with_progress(recovery_base_c &engine, bool &stopped)
         if (tty || ticks % 10 == 0) // a line every two seconds when not on a terminal
             report_progress(engine, tty, false);
     }
+    engine.set_progress(1.0);
     report_progress(engine, tty, true);
     sigaction(SIGINT, &previous, nullptr);
 }
@@ -107,7 +108,6 @@ int cli_scan_source(const QCommandLineParser &parser, const cli_scan_options_s &
     scan.engine->reset();
     scan.engine->set_volume(scan.volume);
     run_with_progress(*scan.engine, scan.stopped);
-    scan.engine->set_progress(1.0);
     if (scan.stopped)
         std::fprintf(stderr, "Stopped: the results found so far follow.\n");
     return cli_ok;

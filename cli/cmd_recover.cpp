@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QStorageInfo>
 
 namespace {
 
@@ -42,6 +43,17 @@ recover_counts_s write_rows(recovery_base_c &engine, const QList<found_row_s> &r
         }
     }
     return counts;
+}
+
+// Writing into the volume being recovered can overwrite the very files wanted back.
+bool lies_on_volume(const QString &folder, const volume_item_s &volume)
+{
+    const QString device = QString::fromUtf8(QStorageInfo(folder).device());
+    if (device.isEmpty() || volume.device_name.isEmpty())
+        return false;
+    const QString a = QFileInfo(device).canonicalFilePath();
+    const QString b = QFileInfo(volume.device_name).canonicalFilePath();
+    return !a.isEmpty() && a == b;
 }
 
 } // namespace
@@ -84,7 +96,11 @@ int cmd_recover(const QStringList &args)
     cli_scan_s scan;
     status = loading ? cli_load_scan_file(parser.value(load), scan)
                      : cli_scan_source(parser, options, parser.positionalArguments().first(), scan);
-    if (status == cli_ok) {
+    if (status == cli_ok && lies_on_volume(out.absolutePath(), scan.volume)) {
+        cli_error(QStringLiteral("'%1' lies on the volume being recovered; choose a folder on another disk")
+                      .arg(out.path()));
+        status = cli_failed;
+    } else if (status == cli_ok) {
         const recover_counts_s counts =
             write_rows(*scan.engine, scan.engine->found_rows(), QDir(out.absolutePath()), parser.isSet(deleted_only),
                        scan.kind == engine_deep);

@@ -6,6 +6,7 @@
 
 #include <QFile>
 #include <QLoggingCategory>
+#include <QSet>
 
 #include <algorithm>
 #include <ctime>

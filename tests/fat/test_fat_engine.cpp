@@ -489,6 +489,26 @@ private Q_SLOTS:
         QCOMPARE(root.children.size(), 1);
         QCOMPARE(root.children.first()->children.size(), 14); // 16 slots less "." and ".."
     }
+
+    // On FAT32 the upper half of a first cluster counts, for deleted entries too.
+    void fat32_upper_cluster_half()
+    {
+        const QString path = tmp.filePath(QStringLiteral("high.img"));
+        QVERIFY(fat_make_image(path, 32, 40000, {QStringLiteral("-s"), QStringLiteral("1")}));
+        fat_patch_s img(test_read_file(path));
+        QCOMPARE(img.g.bits, 32);
+        const uint32_t cluster = 70000;
+        const QByteArray data = QByteArray(512, 'Z') + QByteArray(88, 'z');
+        img.put(img.root_slot(0), deleted_file("X1      BIN", cluster, early, uint32_t(data.size())));
+        img.put(img.cluster_offset(cluster), data);
+        QVERIFY(test_write_file(path, img.bytes));
+        fat_recovery_c engine;
+        scan(engine, fat_use_image(path));
+        QVERIFY(engine.index().contains(cluster));
+        const QString out = tmp.filePath(QStringLiteral("high.bin"));
+        QCOMPARE(engine.recover_file(cluster, out), 0);
+        QCOMPARE(test_read_file(out), data);
+    }
 };
 
 QTEST_GUILESS_MAIN(test_fat_engine)

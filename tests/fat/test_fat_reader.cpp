@@ -391,6 +391,37 @@ private Q_SLOTS:
         for (const auto &read : rec->reads)
             QCOMPARE(read.second, size_t(4096));
     }
+
+    // The boot sector may claim more sectors than the volume's range holds: reads stop at the
+    // range's end rather than run into what lies behind it.
+    void reads_stay_inside_the_range()
+    {
+        QByteArray disk(2048 * 512, '\0');
+        disk[510] = char(0x55);
+        disk[511] = char(0xAA);
+        disk += floppy;
+        auto recording = std::make_unique<recording_source_c>(std::make_unique<memory_source_c>(disk));
+        recording_source_c *rec = recording.get();
+        sector_layer_attach(test_drive, std::move(recording));
+        fat_binding_s b;
+        b.drive = test_drive;
+        b.partition_number = 1;
+        b.start_sector = 2048;
+        b.sector_limit = 1000;
+        fat_volume_s vol;
+        f_mount(vol, b);
+        QCOMPARE(fat_mount_if_needed(vol), 0);
+        const uint64_t end = (2048 + 1000) * 512;
+        const uint32_t first_outside = static_cast<uint32_t>(2048 + 1000 - vol.data_start + 2);
+        fat_file_s file;
+        fat_file_setup(file, vol, first_outside - 9, 20 * 512);
+        QByteArray buf(20 * 512, '\0');
+        uint32_t n = 0;
+        QCOMPARE(f_read(file, buf.data(), 20 * 512, n, true), 1);
+        QCOMPARE(n, 9u * 512);
+        for (const auto &read : rec->reads)
+            QVERIFY(read.first + read.second <= end);
+    }
 };
 
 QTEST_GUILESS_MAIN(test_fat_reader)
