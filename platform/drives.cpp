@@ -5,6 +5,7 @@
 #include <QFileInfo>
 
 #include <cerrno>
+#include <mutex>
 #include <cstring>
 #include <fcntl.h>
 #include <linux/fs.h>
@@ -15,6 +16,8 @@
 
 namespace {
 QString root_folder = QStringLiteral("/");
+// Images are added from the window thread while workers read the list.
+std::mutex images_lock;
 QStringList image_files;
 int admin_override = -1;
 
@@ -51,14 +54,23 @@ int platform_add_image(const QString &path, QString *reason)
         return fail(QStringLiteral("not a regular file or block device"));
     if (size <= 0)
         return fail(QStringLiteral("empty"));
+    std::lock_guard<std::mutex> guard(images_lock);
     if (!image_files.contains(abs))
         image_files.append(abs);
     return 0;
 }
 
-QStringList platform_images() { return image_files; }
+QStringList platform_images()
+{
+    std::lock_guard<std::mutex> guard(images_lock);
+    return image_files;
+}
 
-void platform_clear_images() { image_files.clear(); }
+void platform_clear_images()
+{
+    std::lock_guard<std::mutex> guard(images_lock);
+    image_files.clear();
+}
 
 namespace {
 QStringList real_drive_nodes()
@@ -86,7 +98,7 @@ QStringList real_drive_nodes()
 QStringList platform_drive_nodes()
 {
     QStringList nodes = real_drive_nodes();
-    for (const QString &image : image_files)
+    for (const QString &image : platform_images())
         if (!nodes.contains(image))
             nodes.append(image);
     while (nodes.size() > 10)
@@ -98,7 +110,7 @@ QStringList platform_images_left_out()
 {
     const QStringList nodes = platform_drive_nodes();
     QStringList out;
-    for (const QString &image : image_files)
+    for (const QString &image : platform_images())
         if (!nodes.contains(image))
             out.append(image);
     return out;
@@ -149,7 +161,7 @@ int platform_probe_open_drive(const QString &node, int fd, drive_probe_s &out)
         // A plain file standing for a device in a test tree: sysfs tells its sector size.
         if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && disk.logical_block_size)
             out.logical_sector_size = disk.logical_block_size;
-    } else if (image_files.contains(node)) {
+    } else if (platform_images().contains(node)) {
         out.removable = true;
     }
     return 0;

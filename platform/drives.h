@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <cstdint>
 #include <memory>
+#include <sys/types.h>
 
 // Root folder under which sys/, proc/ and dev/ are read.
 void platform_set_root(const QString &root);
@@ -60,6 +61,8 @@ struct volume_location_s {
     int partition_number = 0;  // 0 for a whole-drive volume
     uint64_t offset = 0;       // byte offset on the drive
     uint64_t length = 0;       // bytes
+    dev_t devno = 0;           // device number of a real partition or disk; 0 for an image
+                               // (files on the volume have this st_dev)
 };
 // Resolves a volume name (as discovery lists it), a device node, a mount point, an image file or
 // "<image>#<n>". 0, or -1 when nothing matches.

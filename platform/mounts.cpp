@@ -17,9 +17,10 @@ QList<mount_entry_s> platform_mount_table()
         libmnt_fs *fs = nullptr;
         while (it && mnt_table_next_fs(table, it, &fs) == 0) {
             const char *target = mnt_fs_get_target(fs);
-            const dev_t devno = mnt_fs_get_devno(fs);
-            if (target && devno)
-                out.append({devno, QString::fromUtf8(target)});
+            const char *source = mnt_fs_get_source(fs);
+            if (target)
+                out.append({mnt_fs_get_devno(fs), source ? QString::fromUtf8(source) : QString(),
+                            QString::fromUtf8(target)});
         }
         mnt_free_iter(it);
     }
@@ -27,14 +28,18 @@ QList<mount_entry_s> platform_mount_table()
     return out;
 }
 
-QStringList platform_mount_points(const QList<mount_entry_s> &table, dev_t devno)
+QStringList platform_mount_points(const QList<mount_entry_s> &table, dev_t devno, const QString &node)
 {
+    // The table names devices as seen from the real root.
+    const QString root = platform_root_path(QString());
+    const QString source = node.startsWith(root) ? QLatin1Char('/') + node.mid(root.size()) : QString();
     QStringList out;
-    if (devno == 0)
-        return out;
-    for (const mount_entry_s &m : table)
-        if (m.devno == devno && !out.contains(m.target))
+    for (const mount_entry_s &m : table) {
+        const bool by_number = devno != 0 && m.devno == devno;
+        const bool by_source = !source.isEmpty() && m.source == source;
+        if ((by_number || by_source) && !out.contains(m.target))
             out.append(m.target);
+    }
     return out;
 }
 

@@ -55,9 +55,11 @@ QString platform_file_system_name(const QString &type, const QString &version)
 }
 
 int platform_read_partitions(int fd, uint64_t size, uint32_t sector_size,
-                             QList<partition_entry_s> &out)
+                             QList<partition_entry_s> &out, QList<int> *extended)
 {
     out.clear();
+    if (extended)
+        extended->clear();
     probe_guard_s probe(fd, 0, size);
     if (!probe.pr)
         return -1;
@@ -70,8 +72,13 @@ int platform_read_partitions(int fd, uint64_t size, uint32_t sector_size,
     const uint64_t drive_sectors = size / 512;
     for (int i = 0; i < count; ++i) {
         blkid_partition part = blkid_partlist_get_partition(list, i);
-        if (!part || blkid_partition_is_extended(part))
+        if (!part)
             continue;
+        if (blkid_partition_is_extended(part)) {
+            if (extended)
+                extended->append(blkid_partition_get_partno(part));
+            continue;
+        }
         // libblkid reports start and size in 512-byte units whatever the sector size.
         const blkid_loff_t start = blkid_partition_get_start(part);
         const blkid_loff_t sectors = blkid_partition_get_size(part);

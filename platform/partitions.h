@@ -16,8 +16,9 @@ struct partition_entry_s {
 // Extended-partition containers are left out; an entry that starts at or past the drive's end is
 // dropped and one that runs past it is clipped. Returns the number of entries (0 when the drive
 // has no partition table), or -1 when the drive cannot be probed.
+// extended, when given, receives the numbers of the extended containers.
 int platform_read_partitions(int fd, uint64_t size, uint32_t sector_size,
-                             QList<partition_entry_s> &out);
+                             QList<partition_entry_s> &out, QList<int> *extended = nullptr);
 
 struct filesystem_info_s {
     QString file_system; // "FAT12", "FAT16", "FAT32", "NTFS", "exFAT" or blkid's name

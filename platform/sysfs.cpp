@@ -144,13 +144,15 @@ QList<sysfs_disk_s> platform_sysfs_disks()
     QList<std::pair<int, sysfs_disk_s>> found;
     for (const QString &name : QDir(block).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
         const QString dir = block + QLatin1Char('/') + name;
-        const int rank = kind_rank(dir, name);
-        if (rank < 0)
-            continue;
+        const int kind = kind_rank(dir, name);
+        if (kind < 0 || read_attr(dir + QStringLiteral("/hidden")) == "1")
+            continue; // not a disk we read, or a path hidden behind a multipath device
         sysfs_disk_s d;
         d.name = name;
         d.node = node_for(name);
         d.removable = read_attr(dir + QStringLiteral("/removable")) == "1";
+        // Fixed disks first, so that drive 0 is the system's own disk whenever there is one.
+        const int rank = (d.removable ? 100 : 0) + kind;
         uint64_t v = 0;
         if (parse_u64(read_attr(dir + QStringLiteral("/size")), v)) {
             d.size_sectors = v;

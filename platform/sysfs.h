@@ -31,7 +31,8 @@ struct sysfs_disk_s {
 QString platform_root_path(const QString &relative);
 
 // Whole disks of the kinds the program reads (sd, nvme, mmcblk, vd, hd, xvd, and loop devices
-// with a backing file), in a stable order: by kind, then by name with numbers compared as numbers.
+// with a backing file), in a stable order: fixed before removable, then by kind, then by name
+// with numbers compared as numbers.
 // Optical drives and virtual devices (dm, md, zram, ram) are not among them.
 QList<sysfs_disk_s> platform_sysfs_disks();
 

@@ -4,6 +4,7 @@
 #include "platform/partitions.h"
 #include "platform/sysfs.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QHash>
 
@@ -64,7 +65,8 @@ QList<platform_volume_s> disk_volumes(const sysfs_disk_s &d, int number,
         return out;
     // The table gives the PARTUUIDs; sysfs gives the partitions the kernel knows.
     QList<partition_entry_s> table;
-    platform_read_partitions(drive.fd, probe.size_bytes, probe.logical_sector_size, table);
+    QList<int> extended;
+    platform_read_partitions(drive.fd, probe.size_bytes, probe.logical_sector_size, table, &extended);
     QHash<int, QString> partuuid;
     for (const partition_entry_s &e : table)
         partuuid.insert(e.number, e.uuid);
@@ -74,26 +76,36 @@ QList<platform_volume_s> disk_volumes(const sysfs_disk_s &d, int number,
         platform_volume_s v;
         v.device_name = node;
         v.drive_type = d.removable ? drive_type_removable : drive_type_fixed;
-        v.mount_points = platform_mount_points(mounts, devno);
+        v.mount_points = platform_mount_points(mounts, devno, node);
         v.location.drive_node = d.node;
         v.location.volume_node = node;
         v.location.drive_number = number;
         v.location.partition_number = partition;
         v.location.offset = offset;
         v.location.length = length;
+        v.location.devno = devno;
         const QString fs_uuid = fill_details(drive.fd, v);
         v.volume_name = stable_name(uuid, fs_uuid, node);
         out.append(v);
     };
     for (const sysfs_partition_s &p : d.partitions) {
-        const uint64_t offset = p.start_sector * 512;
-        if (p.start_sector > probe.size_bytes / 512 || offset >= probe.size_bytes)
+        if (extended.contains(p.number))
+            continue; // the kernel shows an extended container as a 1 KiB partition
+        const uint64_t device_sectors = probe.size_bytes / 512;
+        if (p.start_sector >= device_sectors)
             continue; // sysfs says more than the device holds
-        const uint64_t length = std::min(p.size_sectors * 512, probe.size_bytes - offset);
+        const uint64_t offset = p.start_sector * 512;
+        const uint64_t length = std::min(p.size_sectors, device_sectors - p.start_sector) * 512;
         make(p.node, p.number, offset, length, p.devno, partuuid.value(p.number));
     }
-    if (d.partitions.isEmpty())
-        make(d.node, 0, 0, probe.size_bytes, d.devno, QString());
+    if (d.partitions.isEmpty()) {
+        // The kernel made no partition nodes (a loop device without partition scan): the table's
+        // partitions are byte ranges of the disk, named as those of an image.
+        for (const partition_entry_s &e : table)
+            make(d.node + QStringLiteral("#%1").arg(e.number), e.number, e.offset, e.length, 0, e.uuid);
+        if (table.isEmpty())
+            make(d.node, 0, 0, probe.size_bytes, d.devno, QString());
+    }
     return out;
 }
 
@@ -197,6 +209,7 @@ int platform_locate_volume(const QString &volume_name, volume_location_s &out)
     const QList<platform_volume_s> vols = platform_list_volumes();
     const QString abs = QFileInfo(volume_name).absoluteFilePath();
     const QString canonical = QFileInfo(volume_name).canonicalFilePath();
+    const QString clean = QDir::cleanPath(volume_name);
     for (const QString &key : {volume_name, abs}) {
         for (const platform_volume_s &v : vols)
             if (v.volume_name == key || v.device_name == key) {
@@ -205,7 +218,7 @@ int platform_locate_volume(const QString &volume_name, volume_location_s &out)
             }
     }
     for (const platform_volume_s &v : vols)
-        if (v.mount_points.contains(volume_name) ||
+        if (v.mount_points.contains(volume_name) || v.mount_points.contains(clean) ||
             (!canonical.isEmpty() && (v.device_name == canonical || v.mount_points.contains(canonical)))) {
             out = v.location;
             return 0;

@@ -40,7 +40,9 @@ int read_drive_sectors(uint8_t drive, uint8_t *dest, uint64_t sector, uint32_t c
 // Number of drives opened.
 int sector_drive_count();
 
-// Binds a volume to its drive, partition number and start sector (512-byte units). 0 or -1.
+// Binds a volume to its drive, partition number and start sector (512-byte units). The drive is
+// the table slot that holds the volume's drive node, even when drives came or went since the table
+// was opened; -1 when no slot holds it (reopen first) or the volume is unknown.
 int bind_volume(const QString &volume_name, uint8_t &drive, int32_t &partition_number,
                 uint64_t &start_sector);
 

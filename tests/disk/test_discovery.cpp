@@ -20,6 +20,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/sysmacros.h>
+
 class test_discovery : public QObject {
     Q_OBJECT
     QTemporaryDir tmp;
@@ -112,6 +114,12 @@ private Q_SLOTS:
                 QCOMPARE(loc.partition_number, v.partition_number);
             }
         }
+        // What the recovery compares a destination's st_dev with.
+        volume_location_s loc;
+        QCOMPARE(platform_locate_volume(QStringLiteral("/mnt/data"), loc), 0);
+        QCOMPARE(loc.devno, makedev(8, 1));
+        QCOMPARE(platform_locate_volume(tree.image, loc), 0);
+        QCOMPARE(loc.devno, dev_t(0));
         // The NTFS partition opened by name reads its own boot sector.
         auto src = platform_open_volume(volume_list[3].volume_name);
         QVERIFY(src);
@@ -142,16 +150,24 @@ private Q_SLOTS:
         QTest::newRow("no medium") << "sys/block/sdb/size" << QByteArray("0\n")
                                    << QStringList{"~/dev/sda1|/mnt/data|1|0|m", sda2,
                                                   "~/images/bare.img|~/images/bare.img|0|1|4194304"};
-        QTest::newRow("device number garbage")
-            << "sys/block/sda/sda1/dev" << QByteArray("8:\n")
-            << QStringList{sdb1, "~/dev/sda1|~/dev/sda1|1|0|" + QString::number(81920 * 512), sda2, image};
+        // Without a device number the mount table's source still names the partition.
+        QTest::newRow("device number garbage") << "sys/block/sda/sda1/dev" << QByteArray("8:\n")
+                                               << QStringList{sdb1, sda1, sda2, image};
+        QTest::newRow("file system with its own device number")
+            << "proc/self/mountinfo" << QByteArray("36 22 0:45 / /mnt/data rw - btrfs /dev/sda1 rw\n")
+            << QStringList{sda1, sda2, "~/dev/sdb1|~/dev/sdb1|1|1|" + QString::number(32768 * 512), image};
         QTest::newRow("mount table garbage")
             << "proc/self/mountinfo" << QByteArray(300, '\x07')
             << QStringList{"~/dev/sda1|~/dev/sda1|1|0|" + QString::number(81920 * 512), sda2,
                            "~/dev/sdb1|~/dev/sdb1|1|1|" + QString::number(32768 * 512), image};
-        QTest::newRow("partition number zero")
+        // Code-unit order: "Z" sorts before "a". Mount folders that do not exist give sizes 0.
+        QTest::newRow("mount paths by code unit")
+            << "proc/self/mountinfo"
+            << QByteArray("36 22 8:1 / /mnt/a rw - vfat /dev/sda1 rw\n37 22 8:17 / /mnt/Z rw - vfat /dev/sdb1 rw\n")
+            << QStringList{"~/dev/sdb1|/mnt/Z|1|1|0", "~/dev/sda1|/mnt/a|1|0|0", sda2, image};
+        QTest::newRow("kernel knows no partitions, the table has one")
             << "sys/block/sdb/sdb1/partition" << QByteArray("0\n")
-            << QStringList{sda1, sda2, "~/dev/sdb|~/dev/sdb|0|1|" + QString::number(65536 * 512), image};
+            << QStringList{sda1, sda2, "~/dev/sdb#1|~/dev/sdb#1|1|1|" + QString::number(32768 * 512), image};
     }
     void damaged_tree()
     {
@@ -164,6 +180,28 @@ private Q_SLOTS:
         enumerate_volumes();
         QVERIFY(test_write_file(path, saved));
         QCOMPARE(listed(), expected);
+    }
+
+    // A cloned stick carries the same PARTUUID: neither copy may be named by it.
+    void cloned_disks_named_by_node()
+    {
+        QCOMPARE(test_run_tool(QStringLiteral("cp"), {QStringLiteral("--sparse=always"), tree.sdb,
+                                                      tree.root + QStringLiteral("/dev/sdc")}),
+                 0);
+        QVERIFY(fixture_sysfs_disk(tree.root, QStringLiteral("sdc"), true, tree.sdb_sectors, 512,
+                                   QStringLiteral("8:32"), {{1, tree.sdb1_start, tree.sdb1_sectors, QStringLiteral("8:33")}}));
+        enumerate_volumes();
+        volume_location_s loc;
+        const int located = platform_locate_volume(tree.root + QStringLiteral("/dev/sdc1"), loc);
+        QDir(tree.root + QStringLiteral("/sys/block/sdc")).removeRecursively();
+        QFile::remove(tree.root + QStringLiteral("/dev/sdc"));
+        QStringList names;
+        for (qsizetype i = 1; i < volume_list.size(); ++i)
+            if (volume_list[i].file_system == QLatin1String("FAT16"))
+                names << tilde(volume_list[i].volume_name);
+        QCOMPARE(names, QStringList({"~/dev/sdb1", "~/dev/sdc1"}));
+        QCOMPARE(located, 0);
+        QCOMPARE(loc.drive_node, tree.root + QStringLiteral("/dev/sdc"));
     }
 
     void no_volumes_at_all()
@@ -179,26 +217,35 @@ private Q_SLOTS:
     void drives_data()
     {
         QTest::addColumn<bool>("admin");
-        QTest::addColumn<int>("sector_size");
+        QTest::addColumn<QStringList>("changes"); // "sysfs file=content"
         QTest::addColumn<QStringList>("expected");
         // node|media type|bytes per sector|heads|sectors|cylinders|size
         const QString sda = "~/dev/sda|12|512|255|63|12|98703360", sdb = "~/dev/sdb|11|512|255|63|4|32901120",
                       image = "~/images/bare.img|11|512|255|63|0|0";
-        QTest::newRow("root") << true << 512 << QStringList{sda, sdb, image};
-        QTest::newRow("user") << false << 512 << QStringList{sdb, image};
-        QTest::newRow("4096-byte sectors") << true << 4096
+        QTest::newRow("root") << true << QStringList{} << QStringList{sda, sdb, image};
+        QTest::newRow("user") << false << QStringList{} << QStringList{sdb, image};
+        QTest::newRow("4096-byte sectors") << true << QStringList{"sdb/queue/logical_block_size=4096"}
                                            << QStringList{sda, "~/dev/sdb|11|4096|255|63|0|0", image};
+        QTest::newRow("fixed disks first")
+            << true << QStringList{"sda/removable=1", "sdb/removable=0"}
+            << QStringList{"~/dev/sdb|12|512|255|63|4|32901120", "~/dev/sda|11|512|255|63|12|98703360", image};
+        QTest::newRow("no medium") << true << QStringList{"sda/size=0"} << QStringList{sdb, image};
     }
     void drives()
     {
         QFETCH(bool, admin);
-        QFETCH(int, sector_size);
+        QFETCH(QStringList, changes);
         QFETCH(QStringList, expected);
         platform_set_admin_override(admin);
-        const QString lbs = tree.root + QStringLiteral("/sys/block/sdb/queue/logical_block_size");
-        QVERIFY(test_write_file(lbs, QByteArray::number(sector_size)));
+        QList<std::pair<QString, QByteArray>> saved;
+        for (const QString &c : changes) {
+            const QString path = tree.root + QStringLiteral("/sys/block/") + c.section(QLatin1Char('='), 0, 0);
+            saved.append({path, test_read_file(path)});
+            QVERIFY(test_write_file(path, c.section(QLatin1Char('='), 1).toUtf8()));
+        }
         enumerate_drives();
-        QVERIFY(test_write_file(lbs, "512\n"));
+        for (const auto &s : saved)
+            QVERIFY(test_write_file(s.first, s.second));
         QVERIFY(drive_list.size() >= 1 && drive_list[0].device_path.isEmpty() && !drive_list[0].geometry);
         QStringList got;
         for (qsizetype i = 1; i < drive_list.size(); ++i) {

@@ -105,8 +105,9 @@ bool fixture_build_tree(const QString &root, fixture_tree_s &t)
     QDir().mkpath(root + QStringLiteral("/media/usb stick"));
 
     const QString mbr = QStringLiteral("label: dos\nlabel-id: 0x1234abcd\n"
-                                       "start=%1, size=%2, type=c\nstart=%3, size=%4, type=7\n")
-                            .arg(t.sda1_start).arg(t.sda1_sectors).arg(t.sda2_start).arg(t.sda2_sectors);
+                                       "start=%1, size=%2, type=c\nstart=%3, size=%4, type=7\nstart=%5, type=5\n")
+                            .arg(t.sda1_start).arg(t.sda1_sectors).arg(t.sda2_start).arg(t.sda2_sectors)
+                            .arg(t.sda2_start + t.sda2_sectors);
     const QString gpt = QStringLiteral("label: gpt\nstart=%1, size=%2, type=EBD0A0A2-B9E5-4433-87C0-68B6B72699C7, uuid=%3\n")
                             .arg(t.sdb1_start).arg(t.sdb1_sectors).arg(t.sdb1_partuuid);
     bool ok = fixture_partition(t.sda, int(t.sda_sectors / 2048), mbr) &&
@@ -121,7 +122,8 @@ bool fixture_build_tree(const QString &root, fixture_tree_s &t)
     ok = ok &&
          fixture_sysfs_disk(root, QStringLiteral("sda"), false, t.sda_sectors, 512, QStringLiteral("8:0"),
                             {{1, t.sda1_start, t.sda1_sectors, QStringLiteral("8:1")},
-                             {2, t.sda2_start, t.sda2_sectors, QStringLiteral("8:2")}}) &&
+                             {2, t.sda2_start, t.sda2_sectors, QStringLiteral("8:2")},
+                             {3, t.sda2_start + t.sda2_sectors, 2, QStringLiteral("8:3")}}) &&
          fixture_sysfs_disk(root, QStringLiteral("sdb"), true, t.sdb_sectors, 512, QStringLiteral("8:16"),
                             {{1, t.sdb1_start, t.sdb1_sectors, QStringLiteral("8:17")}}) &&
          fixture_sysfs_disk(root, QStringLiteral("sr0"), true, 4096, 2048, QStringLiteral("11:0"), {}) &&

@@ -28,7 +28,8 @@ bool fixture_sysfs_disk(const QString &root, const QString &name, bool removable
 bool fixture_write(const QString &root, const QString &relative, const QByteArray &content);
 
 // The two-disk tree most tests share, built below root:
-//   sda  fixed, 100 MiB, MBR id 0x1234abcd: 1 FAT32 "SYSFAT" (mounted on /mnt/data), 2 NTFS "DATANTFS"
+//   sda  fixed, 100 MiB, MBR id 0x1234abcd: 1 FAT32 "SYSFAT" (mounted on /mnt/data), 2 NTFS "DATANTFS",
+//        3 an empty extended partition (the kernel shows it as 2 sectors)
 //   sdb  removable, 32 MiB, GPT: 1 FAT16 "STICK" (mounted on "/media/usb stick")
 //   sr0  optical with a FAT12 medium, dm-0, an unattached loop0: never drives
 // and root/images/bare.img, a 4 MiB bare FAT12 "BAREIMG" image (not part of the tree).
