@@ -171,7 +171,11 @@ QList<found_row_s> raw_recovery_c::found_rows()
 int32_t raw_recovery_c::save_results(const QString &path)
 {
     QByteArray header(header_bytes, '\0');
-    const QByteArray device = device_path_.toUtf8().left(header_bytes - 1);
+    QByteArray device = device_path_.toUtf8().left(header_bytes - 1);
+    // Cut at a character boundary, so the stored path is still valid UTF-8.
+    if (device.size() == header_bytes - 1)
+        while (!device.isEmpty() && QString::fromUtf8(device).toUtf8() != device)
+            device.chop(1);
     std::memcpy(header.data(), device.constData(), size_t(device.size()));
     if (records.empty())
         return -1;

@@ -58,11 +58,14 @@ public:
     // "%08llu.<extension>"
     static QString file_name_of(const raw_entry_s &entry);
 
+    // The found-file handler handed to the library: appends a record (extension cut to 8
+    // characters) and groups its index under the whole extension text.
+    static void on_found(void *user, const char *extension, int64_t offset, int64_t size);
+
 protected:
     void run() override;
 
 private:
-    static void on_found(void *user, const char *extension, int64_t offset, int64_t size);
     void add_record(const char *extension, int64_t offset, int64_t size);
 
     volume_item_s volume_;

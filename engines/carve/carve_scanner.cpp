@@ -30,7 +30,9 @@ void carve_scan(sc_scan_params &params, const source_c &source, const carve_conf
     const uint64_t size = source.size();
     const carve_dispatch_c dispatch(config);
     std::vector<uint8_t> cache;
-    block_reader_c reader(source, block_size, 3);
+    // Small sources (tests, fuzzing) do not need full-size blocks.
+    const size_t block_len = size_t(std::min<uint64_t>(block_size, (size + sector - 1) / sector * sector));
+    block_reader_c reader(source, block_len, 3);
     uint64_t pos = 0;
     uint64_t polled = 0;
     while (pos < size && !wait_or_stop(params)) {
