@@ -71,7 +71,11 @@ int decode_part(const uint8_t *bytes, int len, bool lower, bool name_part, char1
         if (lower && c >= 'A' && c <= 'Z')
             c = static_cast<uint8_t>(c + 0x20);
         uint16_t code = c;
-        if (is_lead(c) && i + 1 < len && is_trail(bytes[i + 1]))
+        // A deleted entry's mark 0xE5 replaced the first byte. When an ASCII byte follows, the
+        // name was most likely plain ASCII: the mark stands alone so that the second character
+        // is kept ("#IC.PNG", not "#C.PNG" for a deleted PIC.PNG).
+        const bool lone_mark = name_part && i == 0 && bytes[0] == 0xE5 && i + 1 < len && bytes[1] < 0x80;
+        if (!lone_mark && is_lead(c) && i + 1 < len && is_trail(bytes[i + 1]))
             code = static_cast<uint16_t>(c << 8 | bytes[++i]);
         char16_t ch = static_cast<char16_t>(code);
         if (code >= 0x80) {

@@ -230,21 +230,20 @@ private Q_SLOTS:
         QStringList paths;
         for (const found_row_s &r : rows)
             paths << r.path + (r.directory ? "/" : "") + (r.deleted ? " *" : "");
-        // Deleted entries keep only their 8.3 name, decoded as code page 936: the deletion mark
-        // 0xE5 absorbs a following trail byte ("BIG" -> one character + "G"), and "#" replaces
-        // that character. mtools stores all-lower-case names with the case flags.
-        const QStringList expected{"/#ne/ *",          "/#ne/#eper/ *",        "/#ne/#eper/#.BIN *",
-                                   "/#ne/#NER.TXT *",  "/docs/",               "/docs/#b/ *",
-                                   "/docs/#b/#ONGF~1.BIN *",                   "/docs/#G.BIN *",
-                                   "/keep/"};
+        // Deleted entries keep only their 8.3 name: "#" stands for the byte the deletion mark
+        // replaced, and an ASCII second character stays ("BIG" -> "#IG"). mtools stores
+        // all-lower-case names with the case flags.
+        const QStringList expected{"/#one/ *",          "/#one/#eeper/ *",        "/#one/#eeper/#.BIN *",
+                                   "/#one/#NNER.TXT *", "/docs/",                 "/docs/#IG.BIN *",
+                                   "/docs/#ub/ *",      "/docs/#ub/#LONGF~1.BIN *", "/keep/"};
         QCOMPARE(paths, expected);
         QCOMPARE(engine.get_found_count(), qint64(rows.size()));
 
         const QMap<QString, const found_row_s *> by_path = rows_by_path(rows);
-        const QList<QPair<QString, QByteArray>> contents{{"/docs/#G.BIN", big},
-                                                         {"/docs/#b/#ONGF~1.BIN", longer},
-                                                         {"/#ne/#NER.TXT", inner},
-                                                         {"/#ne/#eper/#.BIN", deep}};
+        const QList<QPair<QString, QByteArray>> contents{{"/docs/#IG.BIN", big},
+                                                         {"/docs/#ub/#LONGF~1.BIN", longer},
+                                                         {"/#one/#NNER.TXT", inner},
+                                                         {"/#one/#eeper/#.BIN", deep}};
         for (const auto &[path, bytes] : contents) {
             const found_row_s *row = by_path.value(path);
             QVERIFY2(row, qPrintable(path));
@@ -255,8 +254,8 @@ private Q_SLOTS:
         }
         compare_with_sleuthkit(img, engine);
         QString live;
-        QCOMPARE(engine.get_file_path(by_path.value("/#ne/#eper/#.BIN")->id, live), 0);
-        QCOMPARE(live, QStringLiteral("/media/test/#ne/#eper/#.BIN"));
+        QCOMPARE(engine.get_file_path(by_path.value("/#one/#eeper/#.BIN")->id, live), 0);
+        QCOMPARE(live, QStringLiteral("/media/test/#one/#eeper/#.BIN"));
     }
 
     // Which entry keeps a first cluster that two entries claim.

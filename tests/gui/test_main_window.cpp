@@ -34,6 +34,9 @@ struct window_s {
     main_window_c w;
     window_s()
     {
+        // No real file dialogs in tests: the scan-file chooser answers "cancelled".
+        w.results_page()->dialogs.open_file = [](QWidget *, const QString &) { return QString(); };
+        w.results_page()->dialogs.choose_folder = [](QWidget *, const QString &, const QString &) { return QString(); };
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
     }

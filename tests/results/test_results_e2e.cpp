@@ -152,7 +152,6 @@ private Q_SLOTS:
             names << i.name;
         QVERIFY2(pic >= 0 && note >= 0, qPrintable(names.join(QLatin1Char(','))));
         // The name as the disk holds it, with "#" for the deletion mark (fls shows "_IC.PNG").
-        QEXPECT_FAIL("", "the FAT reader drops the character after a deleted short name's mark", Continue);
         QVERIFY2(names.contains(QStringLiteral("#IC.PNG")), qPrintable(names.join(QLatin1Char(','))));
 
         p.page->on_list_clicked(p.page->table_model()->index(pic, 1));
