@@ -3,6 +3,7 @@
 #include "cli/cli_scan_run.h"
 #include "cli/cli_util.h"
 #include "cli/commands.h"
+#include "engines/copy_plain_file.h"
 #include "engines/fat/sector_layer.h"
 
 #include <QDir>
@@ -26,23 +27,7 @@ int copy_live_file(const QString &source, const QString &mount_point, const QStr
     const QString real = QFileInfo(source).canonicalFilePath();
     if (root.isEmpty() || real.isEmpty() || !real.startsWith(root + QLatin1Char('/')))
         return -1;
-    QFile in(real);
-    if (!in.open(QIODevice::ReadOnly))
-        return -1;
-    QFile out(destination);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return -1;
-    QByteArray buffer(0x20000, Qt::Uninitialized);
-    for (;;) {
-        const qint64 got = in.read(buffer.data(), buffer.size());
-        if (got < 0)
-            return recover_partial;
-        if (got == 0)
-            break;
-        if (out.write(buffer.constData(), got) != got)
-            return recover_partial;
-    }
-    return out.flush() ? 0 : recover_partial;
+    return copy_plain_file(real, destination);
 }
 
 // Deleted files through the engine; live files (NTFS) from the mounted volume when it is

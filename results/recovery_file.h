@@ -3,6 +3,7 @@
 // stays responsive. It works on a copy of the ticked items taken when it starts, so the page may
 // refill or re-sort its list meanwhile.
 
+#include "engines/copy_plain_file.h"
 #include "results/recovery_item.h"
 
 #include <QDir>
@@ -41,6 +42,3 @@ private:
     std::atomic<int> failed_{0};
 };
 
-// Copies a live file: 0 copied, -1 nothing written (source or destination cannot be opened),
-// -2 the copy was cut short by a failed read or write (the shortened file is kept).
-int copy_plain_file(const QString &source, const QString &destination);
