@@ -36,7 +36,7 @@ for t in "${targets[@]}"; do
     "$exe" -max_total_time="${VORN_FUZZ_SECONDS:-600}" -print_final_stats=1 "$corpus" $seeds $extra_seeds \
       -artifact_prefix="$build/crash-$t-" 2>&1 | tail -n 12
   else
-    if "$exe" -runs="${VORN_FUZZ_RUNS:-20000}" -seed=1 -print_final_stats=1 -max_len=65536 "$corpus" $seeds $extra_seeds \
+    if "$exe" -runs="${VORN_FUZZ_RUNS:-5000}" -seed=1 -print_final_stats=1 -max_len=65536 "$corpus" $seeds $extra_seeds \
          -artifact_prefix="$build/crash-$t-" >"$build/$t.log" 2>&1; then
       echo "ok   $t ($(grep -o 'stat::number_of_executed_units: [0-9]*' "$build/$t.log" | awk '{print $2}') runs)"
     else
