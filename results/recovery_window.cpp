@@ -19,6 +19,7 @@ recovery_window_c::recovery_window_c(QWidget *main_window, std::unique_ptr<engin
 {
     register_recovery_item_type();
     setupUi(this);
+    setAutoFillBackground(true); // the form's white palette fills the page, as on the other pages
 
     animation_ = new QMovie(QStringLiteral(":/images/recovery/ani.gif"), QByteArray(), this);
     lbl_anime->move(0, 0);
