@@ -11,11 +11,16 @@
 #include "disk/volume_enum.h"
 #include "disk/volume_item.h"
 #include "platform/drives.h"
+#include "results/recovery_model.h"
+#include "results/recovery_window.h"
+#include "results/tree_model.h"
 
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QPainter>
 #include <QThread>
+#include <QTreeView>
 #include <cstdio>
 
 namespace {
@@ -68,6 +73,42 @@ bool shoot(main_window_c &window, int page, const QString &path)
     return on_grey(window.grab().toImage()).save(path);
 }
 
+// The results page after a quick scan of the first listed volume: the tree opened on the first
+// folder that holds deleted files, its table filled and the first row previewed.
+bool shoot_scan(main_window_c &window, const QString &path)
+{
+    if (volume_list.size() < 2 || window.results_page()->begin_scan(volume_list.at(1), 0) != 0)
+        return false;
+    window.show_page(4);
+    QDeadlineTimer deadline(60000);
+    while (scan_running && !deadline.hasExpired())
+        QApplication::processEvents(QEventLoop::AllEvents, 50);
+    recovery_window_c *page = window.results_page();
+    TreeModel *tree = page->tree_model();
+    auto *view = page->findChild<QTreeView *>(QStringLiteral("tv_dirtree"));
+    if (tree && view) {
+        view->expandAll();
+        // Depth first: the first node whose table is not empty.
+        QList<QModelIndex> todo{tree->index(0, 0)};
+        while (!todo.isEmpty()) {
+            const QModelIndex node = todo.takeFirst();
+            if (!node.isValid())
+                continue;
+            page->on_tree_clicked(node);
+            if (!page->items().isEmpty()) {
+                view->setCurrentIndex(node);
+                break;
+            }
+            for (int r = tree->rowCount(node) - 1; r >= 0; --r)
+                todo.prepend(tree->index(r, 0, node));
+        }
+        if (!page->items().isEmpty())
+            page->on_list_clicked(page->table_model()->index(0, 1));
+    }
+    QApplication::processEvents();
+    return on_grey(window.grab().toImage()).save(path);
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -110,6 +151,9 @@ int main(int argc, char **argv)
             if (!shoot(window, page, QStringLiteral("%1/%2-%3.png").arg(out, code,
                                                                         QLatin1String(names[page]))))
                 ++failures;
+        if (n == 0 && argc > 2 && !shoot_scan(window, QStringLiteral("%1/%2-results-scan.png").arg(out, code)))
+            ++failures;
+        window.shutdown_pages();
         window.close();
     }
     return failures == 0 ? 0 : 1;
