@@ -5,6 +5,7 @@
 #include "cli/commands.h"
 #include "engines/ntfs_recovery.h"
 
+#include <QFileInfo>
 #include <atomic>
 #include <csignal>
 #include <cstdio>
@@ -86,14 +87,16 @@ int cli_scan_source(const QCommandLineParser &parser, const cli_scan_options_s &
         }
     }
     const bool deep = parser.isSet(options.deep);
-    if (deep) {
-        cli_error(QStringLiteral("the deep scan is not available yet"));
-        return cli_failed;
-    }
     QString error;
     if (cli_resolve_volume(source, partition, scan.volume, error) != 0) {
-        cli_error(error);
-        return cli_failed;
+        // The deep scan needs no file system: an unformatted image or device is read whole.
+        const QFileInfo info(source);
+        if (!deep || partition >= 0 || !info.exists()) {
+            cli_error(error);
+            return cli_failed;
+        }
+        scan.volume = volume_item_s{};
+        scan.volume.volume_name = scan.volume.device_name = scan.volume.mount_point = info.absoluteFilePath();
     }
     scan.kind = choose_engine_kind(scan.volume, deep);
     scan.engine = make_engine(scan.kind);

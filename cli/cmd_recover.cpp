@@ -1,3 +1,4 @@
+#include "cli/cli_deep.h"
 #include "cli/cli_recover_paths.h"
 #include "cli/cli_scan_run.h"
 #include "cli/cli_util.h"
@@ -57,10 +58,10 @@ int32_t write_one(recovery_base_c &engine, const volume_item_s &volume, const fo
 }
 
 recover_counts_s write_rows(recovery_base_c &engine, const volume_item_s &volume, const QList<found_row_s> &rows,
-                            const QDir &out, bool deleted_only)
+                            const QDir &out, bool deleted_only, bool deep)
 {
     recover_counts_s counts;
-    const QHash<int64_t, QString> paths = cli_recover_paths(rows);
+    const QHash<int64_t, QString> paths = deep ? cli_deep_paths(rows) : cli_recover_paths(rows);
     for (const found_row_s &row : rows) {
         if (row.directory || (deleted_only && !row.deleted))
             continue;
@@ -106,6 +107,10 @@ int cmd_recover(const QStringList &args)
                                           QStringLiteral("Write deleted files only."));
     parser.addOption(out_option);
     parser.addOption(deleted_only);
+    const QCommandLineOption load(QStringLiteral("load"),
+                                  QStringLiteral("Deep scan: take the results from a scan file instead of scanning."),
+                                  QStringLiteral("FILE.sav"));
+    parser.addOption(load);
     cli_scan_options_s options;
     options.add_to(parser);
     parser.addPositionalArgument(QStringLiteral("SOURCE"),
@@ -113,10 +118,13 @@ int cmd_recover(const QStringList &args)
     int status = cli_ok;
     if (!cli_parse(parser, QStringLiteral("recover"),
                    QStringLiteral("recover SOURCE --out DIR [--partition N] [--deleted-only]: write the "
-                                  "found files into DIR, keeping their folders."),
+                                  "found files into DIR, keeping their folders.\n"
+                                  "recover --deep SOURCE --out DIR, or recover --load FILE.sav --out DIR: write "
+                                  "carved files as DIR/<extension>/<number>.<extension>."),
                    args, &status))
         return status;
-    if (parser.positionalArguments().size() != 1 || !parser.isSet(out_option)) {
+    const bool loading = parser.isSet(load);
+    if (parser.positionalArguments().size() != (loading ? 0 : 1) || !parser.isSet(out_option)) {
         cli_error(QStringLiteral("recover takes one SOURCE and --out DIR; try 'recover --help'"));
         return cli_usage;
     }
@@ -127,14 +135,16 @@ int cmd_recover(const QStringList &args)
     }
     cli_scan_s scan;
     scan.keep_live = !parser.isSet(deleted_only);
-    status = cli_scan_source(parser, options, parser.positionalArguments().first(), scan);
+    status = loading ? cli_load_scan_file(parser.value(load), scan)
+                     : cli_scan_source(parser, options, parser.positionalArguments().first(), scan);
     if (status == cli_ok && lies_on_volume(out.absolutePath(), scan.volume)) {
         cli_error(QStringLiteral("'%1' lies on the volume being recovered; choose a folder on another disk")
                       .arg(out.path()));
         status = cli_failed;
     } else if (status == cli_ok) {
-        const recover_counts_s counts = write_rows(*scan.engine, scan.volume, scan.engine->found_rows(),
-                                                   QDir(out.absolutePath()), parser.isSet(deleted_only));
+        const recover_counts_s counts =
+            write_rows(*scan.engine, scan.volume, scan.engine->found_rows(), QDir(out.absolutePath()),
+                       parser.isSet(deleted_only), scan.kind == engine_deep);
         cli_print(QStringLiteral("%1 files written, %2 partially recovered, %3 failed\n")
                       .arg(counts.written).arg(counts.partial).arg(counts.failed));
         if (counts.failed > 0)

@@ -2,6 +2,7 @@
 
 #include "engines/fat_recovery.h"
 #include "engines/ntfs_recovery.h"
+#include "engines/raw_recovery.h"
 
 engine_kind_e choose_engine_kind(const volume_item_s &volume, bool deep)
 {
@@ -21,7 +22,8 @@ std::unique_ptr<recovery_base_c> make_engine(engine_kind_e kind)
         return std::make_unique<fat_recovery_c>();
     case engine_ntfs:
         return std::make_unique<ntfs_recovery_c>();
-    case engine_deep: // raw_recovery_c
+    case engine_deep:
+        return std::make_unique<raw_recovery_c>();
     case engine_none:
         break;
     }

@@ -113,7 +113,7 @@ private Q_SLOTS:
         QTest::newRow("several volumes") << QStringList{"scan", "DISK"} << 1 << QByteArray("--partition");
         QTest::newRow("no such partition") << QStringList{"scan", "DISK", "--partition", "7"} << 1 << QByteArray("no partition 7");
         QTest::newRow("no file system") << QStringList{"scan", "DISK", "--partition", "1"} << 1 << QByteArray("no quick scan");
-        QTest::newRow("deep is reserved") << QStringList{"scan", "--deep", "DISK"} << 1 << QByteArray("deep scan");
+        QTest::newRow("deep scan of the whole disk") << QStringList{"scan", "--deep", "DISK"} << 0 << QByteArray("deep scan");
         QTest::newRow("recover without --out") << QStringList{"recover", "DISK"} << 2 << QByteArray("--out");
         QTest::newRow("missing file") << QStringList{"scan", "/nonexistent/x.img"} << 1 << QByteArray("not a listed volume");
     }
