@@ -1,5 +1,6 @@
 #include "tests/damaged/hostile_images.h"
 
+#include "tests/carve/carve_fixtures.h"
 #include "tests/fat/fat_fixture.h"
 #include "tests/support/test_tools.h"
 
@@ -251,6 +252,8 @@ bool fill_fat(const QString &img, const QString &folder)
         && fat_mtools(QStringLiteral("mcopy"), img, {fat_host_file(folder, "g", gone), QStringLiteral("::/GONE.TXT")})
         && fat_mtools(QStringLiteral("mcopy"), img, {fat_host_file(folder, "i", "inner"), QStringLiteral("::/DIR/INNER.TXT")})
         && fat_mtools(QStringLiteral("mcopy"), img, {fat_host_file(folder, "l", gone), QStringLiteral("::/DIR/LOST.TXT")})
+        && fat_mtools(QStringLiteral("mcopy"), img, {fat_host_file(folder, "p", build_pdf(false)), QStringLiteral("::/DOC.PDF")})
+        && fat_mtools(QStringLiteral("mdel"), img, {QStringLiteral("::/DOC.PDF")})
         && fat_mtools(QStringLiteral("mdel"), img, {QStringLiteral("::/GONE.TXT")})
         && fat_mtools(QStringLiteral("mdel"), img, {QStringLiteral("::/DIR/LOST.TXT")});
 }
@@ -264,7 +267,9 @@ bool build_ntfs(const QString &img, const QString &folder)
     for (int i = 0; i < big.size(); i += 7)
         big[i] = char(i);
     const QStringList files{fat_host_file(folder, "a.txt", "resident"), fat_host_file(folder, "big.bin", big),
-                            fat_host_file(folder, "gone.bin", QByteArray(20000, 'z'))};
+                            fat_host_file(folder, "gone.bin", QByteArray(20000, 'z')),
+                            // long enough to live in clusters, where the deep scan looks
+                            fat_host_file(folder, "doc.pdf", build_pdf(false) + QByteArray(8000, '\n'))};
     for (const QString &f : files)
         if (test_run_tool(QStringLiteral("ntfscp"), {QStringLiteral("-f"), img, f, QFileInfo(f).fileName()}) != 0)
             return false;

@@ -1,7 +1,7 @@
 #pragma once
 // Small real images for the hostile-disk tests: FAT12/16/32 made by mkfs.fat and mtools, NTFS made
 // by mkntfs and ntfscp, and an MBR disk with a FAT16 primary and an extended partition. Each has a
-// folder, live and deleted files. Also the byte-level damage applied to them and a runner for the
+// folder, live and deleted files, and a PDF for the deep scan to find. Also the byte-level damage applied to them and a runner for the
 // command-line program that reports crashes, hangs and sanitizer reports.
 
 #include <QByteArray>

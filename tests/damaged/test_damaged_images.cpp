@@ -175,7 +175,8 @@ private Q_SLOTS:
         check_run(QStringLiteral("scan --json"), scan);
         const cli_run_s recover = hostile_run_cli(QStringList{"recover"} + vol + QStringList{path, "--out", dir + "/out"});
         check_run(QStringLiteral("recover"), recover);
-        check_run(QStringLiteral("scan --deep"), hostile_run_cli({"scan", "--deep", path}));
+        const cli_run_s deep = hostile_run_cli({"scan", "--deep", path});
+        check_run(QStringLiteral("scan --deep"), deep);
         check_run(QStringLiteral("recover --deep"), hostile_run_cli({"recover", "--deep", path, "--out", dir + "/deep"}));
         check_run(QStringLiteral("partitions"), hostile_run_cli({"partitions", "--json", path}));
         const QStringList outside = strays(dir, {QStringLiteral("image.img"), QStringLiteral("out"), QStringLiteral("deep")});
@@ -185,7 +186,27 @@ private Q_SLOTS:
             // The harness itself: the sound image scans and gives back its deleted file.
             QVERIFY2(scan.exit_code == 0 && recover.exit_code == 0, recover.err.constData());
             QVERIFY2(scan.out.contains(image == QLatin1String("ntfs") ? "gone.bin" : "NE.TXT"), scan.out.constData());
+            QVERIFY2(deep.exit_code == 0 && deep.out.contains(".pdf"), deep.out.constData());
         }
+    }
+
+    // A source that exists but cannot be read as a device is an error, not an empty result.
+    void unreadable_source_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::newRow("deep scan") << QStringList{"scan", "--deep", "SRC"};
+        QTest::newRow("deep recover") << QStringList{"recover", "--deep", "SRC", "--out", "SRC/out"};
+    }
+    void unreadable_source()
+    {
+        QFETCH(QStringList, args);
+        const QString folder = tmp.filePath(QStringLiteral("a folder"));
+        QVERIFY(QDir().mkpath(folder));
+        args.replaceInStrings(QStringLiteral("SRC"), folder);
+        const cli_run_s run = hostile_run_cli(args);
+        check_run(args.first(), run);
+        QCOMPARE(run.exit_code, 1);
+        QVERIFY2(run.err.contains("cannot read"), run.err.constData());
     }
 };
 
