@@ -402,6 +402,50 @@ bool hostile_structural(QByteArray &image, const QString &kind, const QString &d
     return fat_structural(image, kind, damage);
 }
 
+bool hostile_set_field(QByteArray &image, const QString &kind, const QString &field, qint64 value)
+{
+    struct field_s {
+        const char *name;
+        int offset;
+        int width;
+    };
+    static const field_s fat_fields[] = {{"bps", 11, 2},        {"spc", 13, 1},        {"reserved", 14, 2},
+                                         {"fats", 16, 1},       {"root_entries", 17, 2}, {"fat_size16", 22, 2},
+                                         {"total32", 32, 4},    {"fat_size32", 36, 4}, {"root_cluster", 44, 4}};
+    static const field_s ntfs_fields[] = {
+        {"bps", 0x0B, 2}, {"spc", 0x0D, 1}, {"total", 0x28, 8}, {"mft_lcn", 0x30, 8}, {"record_size", 0x40, 1}};
+    qint64 at = -1;
+    int width = 0;
+    if (is_fat(kind) && field.startsWith(QLatin1String("a_"))) {
+        const fat_patch_s p(image, fat_base(kind));
+        const qint64 e = find_entry(image, p.root_slot(0), dir_bytes(p, true), "A       TXT");
+        if (e < 0)
+            return false;
+        if (field == QLatin1String("a_size")) {
+            at = e + 28;
+            width = 4;
+        } else {
+            image[e + 26] = char(value); // low half at 26, high half at 20
+            image[e + 27] = char(value >> 8);
+            image[e + 20] = char(value >> 16);
+            image[e + 21] = char(value >> 24);
+            return true;
+        }
+    } else {
+        for (const field_s &f : is_fat(kind) ? QList<field_s>(std::begin(fat_fields), std::end(fat_fields))
+                                             : QList<field_s>(std::begin(ntfs_fields), std::end(ntfs_fields)))
+            if (field == QLatin1String(f.name)) {
+                at = fat_base(kind) + f.offset;
+                width = f.width;
+            }
+    }
+    if (at < 0 || at + width > image.size())
+        return false;
+    for (int i = 0; i < width; ++i)
+        image[at + i] = char(uint64_t(value) >> (8 * i));
+    return true;
+}
+
 cli_run_s hostile_run_cli(const QStringList &args, int timeout_ms)
 {
     cli_run_s run;

@@ -35,6 +35,11 @@ void hostile_flip_bits(QByteArray &image, const QString &kind, const QString &re
 // False when the image kind has no such structure.
 bool hostile_structural(QByteArray &image, const QString &kind, const QString &damage);
 
+// Sets one field of the boot sector ("bps", "spc", "reserved", "fats", "root_entries",
+// "fat_size16", "total32", "fat_size32", "root_cluster"; NTFS "bps", "spc", "total", "mft_lcn",
+// "record_size") or of the entry of A.TXT ("a_size", "a_cluster") to value. False when unknown.
+bool hostile_set_field(QByteArray &image, const QString &kind, const QString &field, qint64 value);
+
 struct cli_run_s {
     bool finished = false; // false: timed out or did not start
     bool crashed = false;  // ended by a signal

@@ -17,9 +17,9 @@ namespace {
 
 struct damage_case_s {
     const char *image;
-    const char *action; // intact, flip, zero, truncate, or a structural damage
-    const char *region;
-    int param;          // flip: seed; truncate: per mille of the size kept
+    const char *action; // intact, flip, zero, truncate, field, or a structural damage
+    const char *region; // the structure, or the field
+    qint64 param;       // flip: seed; truncate: per mille of the size kept; field: its value
 };
 
 const damage_case_s cases[] = {
@@ -80,6 +80,36 @@ const damage_case_s cases[] = {
     {"disk", "part_beyond_end", "", 0},
     {"disk", "part_overlap", "", 0},
     {"disk", "crosslink", "", 0},
+    // Boot-sector fields and entries at the edges of their ranges.
+    {"fat12", "field", "bps", 0},
+    {"fat12", "field", "bps", 4096},
+    {"fat12", "field", "spc", 0},
+    {"fat12", "field", "spc", 255},
+    {"fat12", "field", "fats", 0},
+    {"fat12", "field", "reserved", 0},
+    {"fat12", "field", "root_entries", 0xFFFF},
+    {"fat16", "field", "fat_size16", 0},
+    {"fat16", "field", "a_size", 0xFFFFFFFF},
+    {"fat16", "field", "a_cluster", 0xFFFF},
+    {"fat16", "field", "a_cluster", 1},
+    {"fat32", "field", "root_cluster", 0},
+    {"fat32", "field", "root_cluster", 1},
+    {"fat32", "field", "root_cluster", 0x0FFFFFFF},
+    {"fat32", "field", "fat_size32", 0xFFFFFFFF},
+    {"fat32", "field", "total32", 0xFFFFFFFF},
+    {"fat32", "field", "a_cluster", 0x0FFFFFF7},
+    {"fat32", "field", "a_size", 0x7FFFFFFF},
+    {"ntfs", "field", "bps", 0},
+    {"ntfs", "field", "bps", 0x8000},
+    {"ntfs", "field", "spc", 0},
+    {"ntfs", "field", "spc", 0xF4},
+    {"ntfs", "field", "total", -1},
+    {"ntfs", "field", "mft_lcn", -1},
+    {"ntfs", "field", "mft_lcn", 0x7FFFFFFFFFFFLL},
+    {"ntfs", "field", "record_size", 0},
+    {"ntfs", "field", "record_size", 0xE1},
+    {"ntfs", "field", "record_size", 0x7F},
+    {"disk", "field", "spc", 0},
 };
 
 // Paths below dir that are neither the image nor inside one of the output folders.
@@ -138,9 +168,9 @@ private Q_SLOTS:
         QTest::addColumn<QString>("image");
         QTest::addColumn<QString>("action");
         QTest::addColumn<QString>("region");
-        QTest::addColumn<int>("param");
+        QTest::addColumn<qint64>("param");
         for (const damage_case_s &c : cases)
-            QTest::addRow("%s %s %s %d", c.image, c.action, c.region, c.param)
+            QTest::addRow("%s %s %s %lld", c.image, c.action, c.region, c.param)
                 << QString::fromLatin1(c.image) << QString::fromLatin1(c.action) << QString::fromLatin1(c.region) << c.param;
     }
     void damaged_image()
@@ -148,7 +178,7 @@ private Q_SLOTS:
         QFETCH(QString, image);
         QFETCH(QString, action);
         QFETCH(QString, region);
-        QFETCH(int, param);
+        QFETCH(qint64, param);
         QByteArray bytes = pristine.value(image);
         QVERIFY(!bytes.isEmpty());
         if (action == QLatin1String("flip")) {
@@ -161,6 +191,8 @@ private Q_SLOTS:
             bytes.replace(r.offset, r.length, QByteArray(r.length, '\0'));
         } else if (action == QLatin1String("truncate")) {
             bytes.truncate(qMax<qsizetype>(1, (bytes.size() * param / 1000 & ~qsizetype(511)) + param % 7));
+        } else if (action == QLatin1String("field")) {
+            QVERIFY2(hostile_set_field(bytes, image, region, param), "no such field");
         } else if (action != QLatin1String("intact")) {
             QVERIFY2(hostile_structural(bytes, image, action), "no such structure in this image");
         }
