@@ -207,6 +207,32 @@ bool ntfs_structural(QByteArray &b, const QString &damage)
     } else if (damage == QLatin1String("mft_self_parent")) {
         set_parent(b, a, a);
         set_parent(b, 11, 11);
+    } else if (damage.startsWith(QLatin1String("runlist_"))) {
+        // big.bin's mapping pairs replaced: one run far beyond the volume, or one of absurd length.
+        const bool beyond = damage == QLatin1String("runlist_beyond_end");
+        const QByteArray pairs = beyond ? QByteArray::fromHex("4110ffffff7f00") : QByteArray::fromHex("13ffff7f0100");
+        const ntfs_geo_s g = ntfs_geo(b);
+        edit_record(b, g.mft + big * g.record, g.record, [&](uint8_t *r) {
+            const int data = attribute(r, g.record, 0x80);
+            if (data >= 0 && r[data + 8] != 0) {
+                const uint16_t runs = qFromLittleEndian<quint16>(r + data + 0x20);
+                if (runs + pairs.size() <= qFromLittleEndian<quint32>(r + data + 4))
+                    std::memcpy(r + data + runs, pairs.constData(), size_t(pairs.size()));
+            }
+        });
+    } else if (damage == QLatin1String("resident_overflow") || damage == QLatin1String("name_overflow")) {
+        // a.txt's resident value, or its $FILE_NAME's name, claims more bytes than the record has.
+        const bool value = damage == QLatin1String("resident_overflow");
+        const ntfs_geo_s g = ntfs_geo(b);
+        edit_record(b, g.mft + a * g.record, g.record, [&](uint8_t *r) {
+            const int at = attribute(r, g.record, value ? 0x80 : 0x30);
+            if (at < 0)
+                return;
+            if (value)
+                qToLittleEndian<quint32>(0xFFFF0, r + at + 0x10);
+            else
+                r[at + qFromLittleEndian<quint16>(r + at + 0x14) + 0x40] = 0xFF;
+        });
     } else {
         return false;
     }

@@ -31,7 +31,8 @@ hostile_region_s hostile_region(const QByteArray &image, const QString &kind, co
 void hostile_flip_bits(QByteArray &image, const QString &kind, const QString &region, quint32 seed, int count);
 
 // Structural damage by name: "crosslink", "dir_self", "dir_parent_loop", "chain_loop",
-// "mft_parent_cycle", "mft_self_parent", "ebr_loop", "part_beyond_end", "part_overlap".
+// "mft_parent_cycle", "mft_self_parent", "runlist_beyond_end", "runlist_huge", "resident_overflow",
+// "name_overflow", "ebr_loop", "part_beyond_end", "part_overlap".
 // False when the image kind has no such structure.
 bool hostile_structural(QByteArray &image, const QString &kind, const QString &damage);
 

@@ -70,6 +70,10 @@ const damage_case_s cases[] = {
     {"ntfs", "truncate", "", 200},
     {"ntfs", "mft_parent_cycle", "", 0},
     {"ntfs", "mft_self_parent", "", 0},
+    {"ntfs", "runlist_beyond_end", "", 0},
+    {"ntfs", "runlist_huge", "", 0},
+    {"ntfs", "resident_overflow", "", 0},
+    {"ntfs", "name_overflow", "", 0},
     {"disk", "intact", "", 0},
     {"disk", "flip", "table", 21},
     {"disk", "flip", "table", 22},
@@ -197,6 +201,8 @@ private Q_SLOTS:
             QVERIFY2(hostile_structural(bytes, image, action), "no such structure in this image");
         }
 
+        if (action != QLatin1String("intact"))
+            QVERIFY2(bytes != pristine.value(image), "the damage changed nothing");
         const QString dir = tmp.filePath(QStringLiteral("case%1").arg(++serial));
         QVERIFY(QDir().mkpath(dir));
         const QString path = dir + QStringLiteral("/image.img");
