@@ -4,6 +4,7 @@
 #include "cli/cli_util.h"
 #include "cli/commands.h"
 #include "engines/ntfs_recovery.h"
+#include "engines/raw_recovery.h"
 
 #include <QFileInfo>
 #include <atomic>
@@ -111,6 +112,10 @@ int cli_scan_source(const QCommandLineParser &parser, const cli_scan_options_s &
     scan.engine->reset();
     scan.engine->set_volume(scan.volume);
     run_with_progress(*scan.engine, scan.stopped);
+    if (auto *raw = dynamic_cast<raw_recovery_c *>(scan.engine.get()); raw && raw->scan_result() != 0) {
+        cli_error(QStringLiteral("cannot read %1").arg(scan.volume.volume_name));
+        return cli_failed;
+    }
     if (scan.stopped)
         std::fprintf(stderr, "Stopped: the results found so far follow.\n");
     return cli_ok;

@@ -31,10 +31,12 @@ int copy_live_file(const QString &source, const QString &mount_point, const QStr
 }
 
 // Deleted files through the engine; live files (NTFS) from the mounted volume when it is
-// mounted, else through the engine as well.
-int32_t write_one(recovery_base_c &engine, const volume_item_s &volume, const found_row_s &row, const QString &path)
+// mounted, else through the engine as well. Carved files have no path on the volume: always
+// through the engine.
+int32_t write_one(recovery_base_c &engine, const volume_item_s &volume, const found_row_s &row, const QString &path,
+                  bool deep)
 {
-    if (!row.deleted && QFileInfo(volume.mount_point).isDir()) {
+    if (!deep && !row.deleted && QFileInfo(volume.mount_point).isDir()) {
         QString source;
         if (engine.get_file_path(row.id, source) == 0)
             return copy_live_file(source, volume.mount_point, path);
@@ -56,7 +58,7 @@ recover_counts_s write_rows(recovery_base_c &engine, const volume_item_s &volume
             ++counts.failed;
             continue;
         }
-        const int32_t r = write_one(engine, volume, row, path);
+        const int32_t r = write_one(engine, volume, row, path, deep);
         if (r == 0) {
             ++counts.written;
         } else if (r == recover_partial) {

@@ -68,7 +68,7 @@ void raw_recovery_c::run()
     reset();
     params_.user = this;
     params_.callback = &raw_recovery_c::on_found;
-    sc_scan(&params_, device_path_.toUtf8().constData());
+    scan_result_ = sc_scan(&params_, device_path_.toUtf8().constData()) < 0 ? -1 : 0;
 }
 
 void raw_recovery_c::on_found(void *user, const char *extension, int64_t offset, int64_t size)

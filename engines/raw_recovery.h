@@ -47,6 +47,8 @@ public:
     QString load_results(const QString &path);
 
     QString device_path() const { return device_path_; }
+    // 0 when the last scan read its device, negative when the device could not be opened.
+    int32_t scan_result() const { return scan_result_; }
     const volume_item_s &volume() const { return volume_; }
 
     // The results: records in report order, and extension -> indices into records.
@@ -70,5 +72,6 @@ private:
 
     volume_item_s volume_;
     sc_scan_params params_;
+    int32_t scan_result_ = 0;
     QString device_path_;
 };

@@ -197,7 +197,13 @@ int locate_unlisted_image(const QString &name, volume_location_s &out)
             return 0;
         }
     }
-    return -1;
+    if (partition != 0)
+        return -1;
+    // The image file itself names the whole file, also when it holds a partition table.
+    out = volume_location_s{};
+    out.drive_node = out.volume_node = file;
+    out.length = uint64_t(QFileInfo(file).size());
+    return 0;
 }
 
 } // namespace
