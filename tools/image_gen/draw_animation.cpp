@@ -16,7 +16,7 @@ const int frame_count = 12;
 QImage frame(int n)
 {
     QImage img(130, 86, QImage::Format_ARGB32_Premultiplied);
-    img.fill(Qt::white);
+    img.fill(Qt::transparent); // the page's status text shows through around the wheel
     QPainter p(&img);
     smooth(p);
     const QPointF c(52, 43);
@@ -67,5 +67,5 @@ void draw_animation(image_set_c &out)
     QList<QImage> frames;
     for (int n = 0; n < frame_count; ++n)
         frames.append(frame(n));
-    out.save_bytes(QStringLiteral("recovery/ani.gif"), encode_gif(frames, palette(), 10, false));
+    out.save_bytes(QStringLiteral("recovery/ani.gif"), encode_gif(frames, palette(), 10, true));
 }

@@ -10,14 +10,17 @@
 #include "disk/drive_item.h"
 #include "disk/volume_enum.h"
 #include "disk/volume_item.h"
+#include "engines/fat/sector_layer.h"
 #include "platform/drives.h"
 #include "results/recovery_model.h"
 #include "results/recovery_window.h"
 #include "results/tree_model.h"
+#include "skin/warning_box.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QMessageBox>
 #include <QPainter>
 #include <QThread>
 #include <QTreeView>
@@ -79,6 +82,8 @@ bool shoot_scan(main_window_c &window, const QString &path)
 {
     if (volume_list.size() < 2 || window.results_page()->begin_scan(volume_list.at(1), 0) != 0)
         return false;
+    // A question (no deleted files: deep scan?) is answered No instead of waiting for a person.
+    warning_box_hook = [](const warning_request_s &) { return int(QMessageBox::No); };
     window.show_page(4);
     QDeadlineTimer deadline(60000);
     while (scan_running && !deadline.hasExpired())
@@ -125,6 +130,7 @@ int main(int argc, char **argv)
             platform_add_image(QString::fromLocal8Bit(argv[i]));
         enumerate_volumes();
         enumerate_drives();
+        init_sector_layer();
     } else {
         sample_lists();
     }
