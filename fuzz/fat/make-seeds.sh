@@ -5,8 +5,8 @@ set -euo pipefail
 out=$2; mkdir -p "$out"; [ -n "$(ls -A "$out")" ] && exit 0
 export MTOOLS_SKIP_CHECK=1
 tmp=$(mktemp -d); trap 'rm -rf "$tmp"' EXIT
-for spec in "12 256" "16 1024"; do
-  set -- $spec
+for layout in "12 256" "16 1024"; do
+  set -- $layout
   img="$out/fat$1.img"
   truncate -s $(( $2 * 1024 )) "$img"
   mkfs.fat -F "$1" -s 1 "$img" >/dev/null

@@ -95,10 +95,10 @@ fixture_s python_zip(const QString &dir, const QString &name, const QString &ent
     return run_and_read(QStringLiteral("python3"), {QStringLiteral("-c"), script, out}, out);
 }
 
-fixture_s convert_image(const QString &dir, const QString &spec, const QString &name, const QStringList &extra = {})
+fixture_s convert_image(const QString &dir, const QString &pattern, const QString &name, const QStringList &extra = {})
 {
     const QString out = path_in(dir, name);
-    QStringList args{QStringLiteral("-size"), QStringLiteral("40x30"), spec};
+    QStringList args{QStringLiteral("-size"), QStringLiteral("40x30"), pattern};
     args << extra << out;
     return run_and_read(QStringLiteral("convert"), args, out);
 }
