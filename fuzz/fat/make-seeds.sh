@@ -5,7 +5,7 @@ set -euo pipefail
 out=$2; mkdir -p "$out"; [ -n "$(ls -A "$out")" ] && exit 0
 export MTOOLS_SKIP_CHECK=1
 tmp=$(mktemp -d); trap 'rm -rf "$tmp"' EXIT
-for layout in "12 256" "16 1024"; do
+for layout in "12 64" "16 4200"; do
   set -- $layout
   img="$out/fat$1.img"
   truncate -s $(( $2 * 1024 )) "$img"
